@@ -1,0 +1,37 @@
+#include "cli/ProgressLine.h"
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace tamrex::cli {
+namespace {
+
+constexpr std::size_t kSmallestWatchedBatch = 5;
+
+}  // namespace
+
+ProgressLine::ProgressLine(std::size_t total)
+    : total_(total), shown_(total >= kSmallestWatchedBatch && ::isatty(STDERR_FILENO)) {}
+
+ProgressLine::~ProgressLine() { Clear(); }
+
+void ProgressLine::Done(std::size_t finished) {
+    if (!shown_) return;
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    const double rate = seconds > 0 ? static_cast<double>(finished) / seconds : 0.0;
+    const double left = rate > 0 ? static_cast<double>(total_ - finished) / rate : 0.0;
+    std::fprintf(stderr, "\r\033[K%zu/%zu photos, %.1f per second, %.0f s left", finished, total_, rate,
+                 left);
+    std::fflush(stderr);
+    drawn_ = true;
+}
+
+void ProgressLine::Clear() {
+    if (!drawn_) return;
+    std::fputs("\r\033[K", stderr);
+    std::fflush(stderr);
+    drawn_ = false;
+}
+
+}  // namespace tamrex::cli

@@ -1,0 +1,11 @@
+#include "cli/Version.h"
+
+#include <FreeImage.h>
+
+namespace tamrex::cli {
+
+std::string VersionText() {
+    return std::string("tamrex-count ") + TAMREX_VERSION + " (FreeImage " + FreeImage_GetVersion() + ")";
+}
+
+}  // namespace tamrex::cli

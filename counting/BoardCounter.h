@@ -1,0 +1,68 @@
+#pragma once
+
+#include "counting/Bitmap.h"
+#include "counting/CountResult.h"
+#include "counting/CounterSettings.h"
+#include "counting/Profile.h"
+
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+
+namespace tamrex {
+
+class CountObserver;
+
+// What to count and where to put the line map.
+struct CountRequest {
+    std::filesystem::path photo;
+    CounterSettings settings;
+    std::filesystem::path lineMapFile;  // empty: no line map is written
+};
+
+// The working state of one count run and its stages. A window or a worker thread
+// owns one for its whole life; fields keep their values between runs, but no run
+// depends on what an earlier one left behind.
+struct BoardCounter {
+    CountResult CountBoards(const CountRequest& request, CountObserver* observer = nullptr);
+
+    // The stages, in the order of a run. They work on the fields below and assume
+    // what the run has checked before calling them: a strip of at least one row.
+    bool DetectBand();  // false when the picture holds no stack band
+    bool CutFreshStrip();  // false when no memory is left for the copy
+    void TrimStripEdges(int pass);
+    void BuildLineProfile(int pass);
+    void RenderLineMap(FIBITMAP* target, std::initializer_list<const Profile*> profiles);
+    void CountLineRuns(const Profile& profile);
+    void EraseFoundLines(std::initializer_list<const Profile*> profiles);
+    void SplitThickRuns();
+
+    CounterSettings settings;
+
+    BitmapHandle sourceImage;
+    BitmapHandle binaryImage;
+    BitmapHandle stripImage;
+    BitmapHandle pristineStrip;  // the first strip as cut, the source of every fresh strip
+    FIBITMAP* markImage = nullptr;  // the strip the last rendering drew into; owns nothing
+
+    int imgWidth = 0;
+    int imgHeight = 0;
+    int bandLower = 0;
+    int bandUpper = 0;
+
+    Profile rowProfile;
+    Profile lineProfile1;
+    Profile lineProfile2;
+    Profile lineProfile3;
+    Profile lineProfile4;
+
+    int passLines = 0;
+    int lineTotal = 0;
+
+private:
+    void PrepareProfiles();
+    void WhitenBlock(const Profile& profile, int& rowY);
+    bool RunPasses(CountResult& result);
+};
+
+}  // namespace tamrex

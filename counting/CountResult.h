@@ -1,0 +1,26 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace tamrex {
+
+// What one count run gives back. A run either counts (error empty) or fails with a
+// message for a person; a failed run carries no count.
+struct CountResult {
+    std::string photo;                 // the photo as it was named to the run
+    std::string error;                 // empty when the run counted
+    std::string warning;               // a decoder warning on a photo that was still counted
+    int lineTotal = 0;                 // lines found in all four passes
+    std::array<int, 4> passLines{};    // lines found by each pass
+    int stripWidth = 0;
+    int stripHeight = 0;
+    int bandOffset = 0;                // bottom-up picture row of the strip's row 0
+    std::int64_t milliseconds = 0;     // processing time, load to saved line map
+
+    bool ok() const { return error.empty(); }
+    int count() const { return lineTotal + 1; }  // boards = lines between them + 1
+};
+
+}  // namespace tamrex

@@ -1,0 +1,51 @@
+#include "counting/BoardCounter.h"
+#include "counting/RowBits.h"
+#include "counting/Saturation.h"
+
+#include <algorithm>
+
+namespace tamrex {
+namespace {
+
+// The four leftmost columns are left out of the band's profile and of the strip.
+constexpr int kSkippedColumns = 4;
+
+}  // namespace
+
+bool BoardCounter::DetectBand() {
+    const int W = imgWidth;
+    const int H = imgHeight;
+    if (W <= kSkippedColumns) return false;
+
+    rowProfile.assign(std::max(kMinProfileEntries, H + 1), 0);
+    for (int rowY = 0; rowY < H; ++rowY) {
+        const int dark = CountDarkPixels(binaryImage.get(), rowY, kSkippedColumns, W);
+        rowProfile[rowY] = Saturate(dark, W, 0.7);
+    }
+
+    // A saturated row reads W, which only a saturated row can reach.
+    int r0 = 0;
+    while (r0 < H && rowProfile[r0] >= W) ++r0;
+    int r1 = H - 1;
+    while (r1 > 0 && rowProfile[r1] >= W) --r1;
+    if (r0 == r1) return false;  // exactly one unsaturated row: nothing between the margins
+
+    bandLower = H - r0;
+    bandUpper = H - r1;
+    stripImage.reset(FreeImage_Copy(binaryImage.get(), kSkippedColumns, bandLower, W, bandUpper));
+    if (!stripImage) return false;
+    imgWidth = static_cast<int>(FreeImage_GetWidth(stripImage.get()));
+    imgHeight = static_cast<int>(FreeImage_GetHeight(stripImage.get()));
+    pristineStrip.reset(FreeImage_Clone(stripImage.get()));
+    return pristineStrip != nullptr;
+}
+
+// The photo and threshold never change within a run, so a fresh threshold-and-crop
+// would give exactly the first strip as it was cut; copying that is much cheaper.
+bool BoardCounter::CutFreshStrip() {
+    markImage = nullptr;  // it pointed at the strip about to be released
+    stripImage.reset(FreeImage_Clone(pristineStrip.get()));
+    return stripImage != nullptr;
+}
+
+}  // namespace tamrex

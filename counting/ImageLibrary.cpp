@@ -1,0 +1,143 @@
+#include "counting/ImageLibrary.h"
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <memory>
+#include <mutex>
+#include <unistd.h>
+
+namespace tamrex {
+namespace {
+
+thread_local std::string libraryMessages;
+
+void CaptureMessage(FREE_IMAGE_FORMAT, const char* message) {
+    if (!libraryMessages.empty()) libraryMessages += "; ";
+    libraryMessages += message ? message : "unknown image library error";
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+unsigned DLL_CALLCONV ReadFromFile(void* buffer, unsigned size, unsigned count, fi_handle handle) {
+    return static_cast<unsigned>(std::fread(buffer, size, count, static_cast<std::FILE*>(handle)));
+}
+unsigned DLL_CALLCONV WriteToFile(void* buffer, unsigned size, unsigned count, fi_handle handle) {
+    return static_cast<unsigned>(std::fwrite(buffer, size, count, static_cast<std::FILE*>(handle)));
+}
+int DLL_CALLCONV SeekInFile(fi_handle handle, long offset, int origin) {
+    return std::fseek(static_cast<std::FILE*>(handle), offset, origin);
+}
+long DLL_CALLCONV TellInFile(fi_handle handle) { return std::ftell(static_cast<std::FILE*>(handle)); }
+
+FreeImageIO FileIO() { return FreeImageIO{ReadFromFile, WriteToFile, SeekInFile, TellInFile}; }
+
+bool StartsLikeJpeg(std::FILE* file) {
+    unsigned char magic[3] = {};
+    const bool jpeg = std::fread(magic, 1, 3, file) == 3 && magic[0] == 0xFF && magic[1] == 0xD8 &&
+                      magic[2] == 0xFF;
+    std::rewind(file);
+    return jpeg;
+}
+
+bool EndsEarly(const std::string& messages) {
+    return messages.find("Premature end of JPEG file") != std::string::npos;
+}
+
+std::string TemporaryNameBeside(const std::filesystem::path& target) {
+    static std::atomic<unsigned> serial{0};
+    return "." + target.filename().string() + ".tmp-" + std::to_string(getpid()) + "-" +
+           std::to_string(serial++);
+}
+
+std::string SystemError(int error) { return std::strerror(error); }
+
+}  // namespace
+
+void EnsureImageLibrary() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        FreeImage_Initialise(FALSE);
+        FreeImage_SetOutputMessage(CaptureMessage);
+    });
+}
+
+std::string TakeLibraryMessages() {
+    std::string messages;
+    messages.swap(libraryMessages);
+    return messages;
+}
+
+LoadedPhoto LoadJpeg(const std::filesystem::path& photo) {
+    EnsureImageLibrary();
+    TakeLibraryMessages();
+    LoadedPhoto loaded;
+    std::error_code ec;
+    if (std::filesystem::is_directory(photo, ec)) {
+        loaded.error = "it is a folder, not a photo";
+        return loaded;
+    }
+    FileHandle file(std::fopen(photo.c_str(), "rb"));
+    if (!file) {
+        loaded.error = SystemError(errno);
+        return loaded;
+    }
+    if (!StartsLikeJpeg(file.get())) {
+        loaded.error = "not a JPEG file";
+        return loaded;
+    }
+    FreeImageIO io = FileIO();
+    loaded.bitmap.reset(FreeImage_LoadFromHandle(FIF_JPEG, &io, file.get(), JPEG_DEFAULT));
+    std::string messages = TakeLibraryMessages();
+    if (!loaded.bitmap) {
+        loaded.error = messages.empty() ? "the JPEG decoder could not read it" : messages;
+    } else if (EndsEarly(messages)) {
+        loaded.bitmap.reset();
+        loaded.error = "the file is damaged: its picture data ends early (" + messages + ")";
+    } else {
+        loaded.warning = std::move(messages);
+    }
+    return loaded;
+}
+
+std::string SaveBmpReplacing(FIBITMAP* bitmap, const std::filesystem::path& target) {
+    EnsureImageLibrary();
+    TakeLibraryMessages();
+    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
+    const std::filesystem::path temporary = folder / TemporaryNameBeside(target);
+    const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (descriptor < 0) return SystemError(errno);
+    FileHandle file(::fdopen(descriptor, "wb"));
+    if (!file) {
+        const int error = errno;
+        ::close(descriptor);
+        ::unlink(temporary.c_str());
+        return SystemError(error);
+    }
+    FreeImageIO io = FileIO();
+    const bool saved = FreeImage_SaveToHandle(FIF_BMP, bitmap, &io, file.get(), BMP_DEFAULT);
+    // No fsync: the rename already keeps a crash from leaving a half-written map, and a
+    // disk flush per photo would cost more than the whole count.
+    const bool flushed = std::fflush(file.get()) == 0;
+    const int error = errno;
+    const bool closed = std::fclose(file.release()) == 0;
+    if (!saved || !flushed || !closed) {
+        ::unlink(temporary.c_str());
+        const std::string messages = TakeLibraryMessages();
+        if (!saved) return messages.empty() ? "the image library could not write it" : messages;
+        return SystemError(error);
+    }
+    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
+        const int renameError = errno;
+        ::unlink(temporary.c_str());
+        return SystemError(renameError);
+    }
+    return {};
+}
+
+}  // namespace tamrex

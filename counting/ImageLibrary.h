@@ -1,0 +1,32 @@
+#pragma once
+
+#include "counting/Bitmap.h"
+
+#include <filesystem>
+#include <string>
+
+namespace tamrex {
+
+// Initialises the image library once per process and captures its messages per
+// thread, so that a decoder complaint ends up in the result of the photo it
+// concerns instead of on a terminal.
+void EnsureImageLibrary();
+
+// Messages the image library reported on this thread since the last call; clears them.
+std::string TakeLibraryMessages();
+
+struct LoadedPhoto {
+    BitmapHandle bitmap;  // null when the photo could not be read
+    std::string error;    // why it could not be read, for a person
+    std::string warning;  // what the decoder complained about in a photo it did read
+};
+
+// Decodes a JPEG file. Only the JPEG decoder is ever used, whatever the file holds.
+LoadedPhoto LoadJpeg(const std::filesystem::path& photo);
+
+// Writes a bitmap as BMP so that `target` either keeps its old content or holds the
+// whole new picture: the data goes to a temporary file beside it, which is renamed
+// over the target only once it is complete. Returns an error for a person, or "".
+std::string SaveBmpReplacing(FIBITMAP* bitmap, const std::filesystem::path& target);
+
+}  // namespace tamrex

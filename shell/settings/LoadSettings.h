@@ -1,0 +1,27 @@
+#pragma once
+
+#include "counting/CounterSettings.h"
+
+#include <filesystem>
+#include <string>
+
+namespace tamrex {
+
+// The outcome of reading a settings file: the settings, or why they could not be read.
+struct SettingsLoad {
+    CounterSettings settings;
+    std::string error;  // empty on success; names the file, the line, the key and the value
+
+    bool ok() const { return error.empty(); }
+};
+
+// Reads BDLINE, THRESHOLD and PWIDTH from a settings file ("KEY=value" lines). Keys
+// are matched in any letter case but not trimmed; unknown lines are ignored; the
+// last line of a key wins; a key that never appears stays 0. Never writes the file.
+SettingsLoad LoadSettings(const std::filesystem::path& file);
+
+// The settings file of a program: Tamrex.ini in the folder of its executable, with
+// links followed, so that a link in a bin folder finds the file beside the program.
+std::filesystem::path DefaultSettingsFile();
+
+}  // namespace tamrex
