@@ -1,0 +1,65 @@
+// tamrex-make-photo: writes one synthetic photo of a board stack as a JPEG file.
+
+#include "tests/support/StackPhoto.h"
+
+#include <CLI/CLI.hpp>
+
+#include <iostream>
+#include <string>
+
+namespace {
+
+constexpr int kBadArguments = 2;
+constexpr int kFailed = 1;
+
+void AddOptions(CLI::App& app, tamrex::testing::StackPhotoRecipe& recipe, std::string& out) {
+    app.add_option("--width", recipe.width, "Photo width in pixels")->capture_default_str();
+    app.add_option("--height", recipe.height, "Photo height in pixels")->capture_default_str();
+    app.add_option("--boards", recipe.boards, "Boards in the stack")->capture_default_str();
+    app.add_option("--board-rows", recipe.boardRows, "Thickness of one board in pixel rows")
+        ->capture_default_str();
+    app.add_option("--gap-rows", recipe.gapRows, "Thickness of the dark gap between boards")
+        ->capture_default_str();
+    app.add_option("--faded-gaps", recipe.fadedGaps, "Gaps drawn faint, near the board level")
+        ->capture_default_str();
+    app.add_option("--tilt", recipe.tilt, "Rows the stack climbs from left to right edge")
+        ->capture_default_str();
+    app.add_option("--noise", recipe.noise, "Amplitude of the per-pixel noise")->capture_default_str();
+    app.add_flag("--grey", recipe.greyscale, "Write 8-bit grey instead of 24-bit colour");
+    app.add_option("--quality", recipe.quality, "JPEG quality, 1 to 100")->capture_default_str();
+    app.add_option("--seed", recipe.seed, "Seed; the same seed gives the same photo")
+        ->capture_default_str();
+    app.add_option("OUT.jpg", out, "The JPEG file to write")->required();
+}
+
+int BadArguments(const CLI::App& app, const std::string& message) {
+    std::cerr << app.get_name() << ": " << message << "\n\n" << app.help();
+    return kBadArguments;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{"Writes a synthetic photo of a stack of boards seen edge-on.", "tamrex-make-photo"};
+    tamrex::testing::StackPhotoRecipe recipe;
+    std::string out;
+    AddOptions(app, recipe, out);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        std::cout << app.help();
+        return 0;
+    } catch (const CLI::ParseError& error) {
+        return BadArguments(app, error.what());
+    }
+
+    const std::string problem = tamrex::testing::ValidateStackPhotoRecipe(recipe);
+    if (!problem.empty()) return BadArguments(app, problem);
+
+    std::string error;
+    if (!tamrex::testing::WriteStackPhoto(recipe, out, error)) {
+        std::cerr << app.get_name() << ": " << error << '\n';
+        return kFailed;
+    }
+    return 0;
+}
