@@ -23,6 +23,14 @@ std::string NoBandError(const std::filesystem::path& photo) {
            " (check THRESHOLD, or the photo's framing)";
 }
 
+// A failed run carries its message and nothing of the count it did not finish.
+CountResult FailureOnly(const CountResult& failed) {
+    CountResult result;
+    result.photo = failed.photo;
+    result.error = failed.error;
+    return result;
+}
+
 }  // namespace
 
 CountResult BoardCounter::CountBoards(const CountRequest& request, CountObserver* observer) {
@@ -40,6 +48,7 @@ CountResult BoardCounter::CountBoards(const CountRequest& request, CountObserver
         stripImage.reset();
         pristineStrip.reset();
         markImage = nullptr;
+        if (!result.ok()) result = FailureOnly(result);
         if (observer) observer->ShowResult(result);
         return result;
     };
