@@ -1,0 +1,124 @@
+#include "tests/fixtures/ScratchFolder.h"
+#include "tests/support/StackPhoto.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <sys/wait.h>
+
+namespace tamrex {
+namespace {
+
+using testing::ReadFile;
+using testing::ScratchFolder;
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Quote(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+class TamrexCount : public ::testing::Test {
+protected:
+    void SetUp() override {
+        folder_.WriteFile("Tamrex.ini", "BDLINE=400\r\nTHRESHOLD=110\r\nPWIDTH=25\r\n");
+        testing::StackPhotoRecipe recipe;
+        recipe.boards = 18;
+        recipe.gapRows = 5;
+        std::string error;
+        ASSERT_TRUE(testing::WriteStackPhoto(recipe, (folder_ / "stack.jpg").string(), error)) << error;
+    }
+
+    Outcome Count(const std::string& arguments) {
+        const std::string command = "cd " + Quote(folder_.path().string()) + " && " + TAMREX_COUNT +
+                                    " --ini Tamrex.ini " + arguments + " > out.txt 2> err.txt";
+        Outcome run;
+        const int raw = std::system(command.c_str());
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128;
+        run.out = ReadFile(folder_ / "out.txt");
+        run.err = ReadFile(folder_ / "err.txt");
+        return run;
+    }
+
+    std::vector<nlohmann::json> JsonLines(const std::string& text) {
+        std::vector<nlohmann::json> lines;
+        std::istringstream in(text);
+        for (std::string line; std::getline(in, line);) lines.push_back(nlohmann::json::parse(line));
+        return lines;
+    }
+
+    ScratchFolder folder_;
+};
+
+TEST_F(TamrexCount, PrintsOneJsonObjectPerPhotoInTheOrderGiven) {
+    folder_.WriteFile("bad.jpg", "not a photo");
+    const Outcome run = Count("--json -j 2 stack.jpg bad.jpg stack.jpg");
+    EXPECT_EQ(run.status, 1) << run.err;
+    const auto lines = JsonLines(run.out);
+    ASSERT_EQ(lines.size(), 3u) << run.out;
+    EXPECT_EQ(lines[0]["file"], "stack.jpg");
+    EXPECT_EQ(lines[0]["count"], 18);
+    EXPECT_EQ(lines[0]["passes"].size(), 4u);
+    EXPECT_EQ(lines[0]["strip"][0], 796);
+    EXPECT_TRUE(lines[0]["ms"].is_number_integer());
+    EXPECT_EQ(lines[1]["file"], "bad.jpg");
+    EXPECT_FALSE(lines[1].contains("count"));
+    EXPECT_NE(std::string(lines[1]["error"]).find("cannot read photo 'bad.jpg': not a JPEG file"),
+              std::string::npos);
+    EXPECT_EQ(lines[2]["passes"], lines[0]["passes"]);
+}
+
+TEST_F(TamrexCount, PlainOutputGoesToStdoutAndFailuresToStderr) {
+    const Outcome counted = Count("stack.jpg");
+    EXPECT_EQ(counted.status, 0);
+    EXPECT_EQ(counted.out.rfind("stack.jpg: count 18 (passes ", 0), 0u) << counted.out;
+    EXPECT_EQ(counted.err, "");
+
+    const Outcome failed = Count("missing.jpg");
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_EQ(failed.out, "");
+    EXPECT_EQ(failed.err, "tamrex-count: cannot read photo 'missing.jpg': No such file or directory\n");
+}
+
+TEST_F(TamrexCount, OverridesWinOverTheSettingsFile) {
+    const Outcome run = Count("--json --threshold 300 stack.jpg");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("THRESHOLD is 300"), std::string::npos) << run.out;
+    const Outcome split = Count("--json --pwidth 0 stack.jpg");
+    EXPECT_EQ(JsonLines(split.out).at(0)["passes"][3], 0);
+}
+
+TEST_F(TamrexCount, WritesTheLineMapWhereAsked) {
+    const Outcome run = Count("--line-map maps.bmp stack.jpg");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFile(folder_ / "maps.bmp").substr(0, 2), "BM");
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "test.bmp"));
+}
+
+TEST_F(TamrexCount, UsageErrorsExitWithTwoAndSayWhatToDo) {
+    for (const char* arguments : {"", "--bdline 40000 stack.jpg", "--jobs 0 stack.jpg", "--bogus stack.jpg",
+                                  "--line-map m.bmp stack.jpg stack.jpg"}) {
+        const Outcome run = Count(arguments);
+        EXPECT_EQ(run.status, 2) << arguments;
+        EXPECT_NE(run.err.find("tamrex-count --help"), std::string::npos) << arguments << ": " << run.err;
+    }
+    EXPECT_EQ(Count("--help").status, 0);
+    EXPECT_NE(Count("--version").out.find("FreeImage"), std::string::npos);
+}
+
+TEST_F(TamrexCount, ABadSettingsFileStopsBeforeAnyCount) {
+    folder_.WriteFile("Tamrex.ini", "BDLINE=abc\r\n");
+    const Outcome run = Count("--json stack.jpg");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.out, "");
+    EXPECT_NE(run.err.find("Tamrex.ini line 1: BDLINE value 'abc' is not a number"), std::string::npos) << run.err;
+}
+
+}  // namespace
+}  // namespace tamrex
