@@ -13,27 +13,25 @@ constexpr int kBadArguments = 2;
 constexpr int kFailed = 1;
 
 void AddOptions(CLI::App& app, tamrex::testing::StackPhotoRecipe& recipe, std::string& out) {
-    app.add_option("--width", recipe.width, "Photo width in pixels")->capture_default_str();
-    app.add_option("--height", recipe.height, "Photo height in pixels")->capture_default_str();
-    app.add_option("--boards", recipe.boards, "Boards in the stack")->capture_default_str();
-    app.add_option("--board-rows", recipe.boardRows, "Thickness of one board in pixel rows")
-        ->capture_default_str();
-    app.add_option("--gap-rows", recipe.gapRows, "Thickness of the dark gap between boards")
-        ->capture_default_str();
-    app.add_option("--faded-gaps", recipe.fadedGaps, "Gaps drawn faint, near the board level")
-        ->capture_default_str();
-    app.add_option("--tilt", recipe.tilt, "Rows the stack climbs from left to right edge")
-        ->capture_default_str();
-    app.add_option("--noise", recipe.noise, "Amplitude of the per-pixel noise")->capture_default_str();
+    app.option_defaults()->always_capture_default();
+    app.add_option("--width", recipe.width, "Photo width in pixels");
+    app.add_option("--height", recipe.height, "Photo height in pixels");
+    app.add_option("--boards", recipe.boards, "Boards in the stack");
+    app.add_option("--board-rows", recipe.boardRows, "Thickness of one board in pixel rows");
+    app.add_option("--gap-rows", recipe.gapRows, "Thickness of the dark gap between boards");
+    app.add_option("--faded-gaps", recipe.fadedGaps, "Gaps drawn faint, near the board level");
+    app.add_option("--tilt", recipe.tilt, "Rows the stack climbs from the left to the right edge");
+    app.add_option("--noise", recipe.noise, "Amplitude of the per-pixel noise");
     app.add_flag("--grey", recipe.greyscale, "Write 8-bit grey instead of 24-bit colour");
-    app.add_option("--quality", recipe.quality, "JPEG quality, 1 to 100")->capture_default_str();
-    app.add_option("--seed", recipe.seed, "Seed; the same seed gives the same photo")
-        ->capture_default_str();
+    app.add_option("--quality", recipe.quality, "JPEG quality, 1 to 100");
+    app.add_option("--seed", recipe.seed, "Seed; the same seed gives the same photo");
     app.add_option("OUT.jpg", out, "The JPEG file to write")->required();
 }
 
 int BadArguments(const CLI::App& app, const std::string& message) {
-    std::cerr << app.get_name() << ": " << message << "\n\n" << app.help();
+    std::cerr << app.get_name() << ": " << message << '\n'
+              << CLI::Formatter{}.make_usage(&app, app.get_name())
+              << "Run with --help to see the options.\n";
     return kBadArguments;
 }
 

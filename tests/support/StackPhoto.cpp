@@ -11,6 +11,7 @@
 #include <initializer_list>
 #include <memory>
 #include <numeric>
+#include <sstream>
 
 namespace tamrex::testing {
 namespace {
@@ -21,6 +22,9 @@ constexpr int kGrainStrength = 5;     // faint enough never to read as a gap
 constexpr int kStreakLength = 1024;   // power of two: columns wrap with a mask
 constexpr int kStreakKnotSpacing = 32;
 constexpr int kFixedOne = 256;        // sub-row and brightness factors are in 1/256
+constexpr int kSideFalloff = 26;      // a lamp in front leaves the sides about a tenth darker
+constexpr int kBevelShare = 6;        // board edge rows lose a sixth of the board-gap contrast
+constexpr int kFadedShare = 5;        // a faded gap keeps only a fifth of that contrast
 
 // Separate streams keep one feature's randomness from shifting when another changes,
 // so that e.g. a new noise amplitude leaves the faded gaps where they were.
@@ -107,15 +111,21 @@ std::string CheckFit(const StackPhotoRecipe& recipe) {
            std::to_string(recipe.height - recipe.marginTop - recipe.marginBottom);
 }
 
+std::string Rows(double rows) {
+    std::ostringstream text;
+    text << rows << (rows == 1 ? " row" : " rows");
+    return text.str();
+}
+
 // The stack pivots on the middle column, so each end moves by half the tilt.
 std::string CheckTilt(const StackPhotoRecipe& recipe) {
     if (!std::isfinite(recipe.tilt)) return "tilt must be a finite number of rows";
     const StackPhotoLayout layout = LayoutOf(recipe);
     const double room = std::min(layout.firstBoardRow, recipe.height - 1 - layout.lastBoardRow);
     if (std::abs(recipe.tilt) / 2 <= room) return {};
-    return "a tilt of " + std::to_string(recipe.tilt) + " rows moves the stack's ends " +
-           std::to_string(std::abs(recipe.tilt) / 2) + " rows up or down, but the margins leave only " +
-           std::to_string(static_cast<int>(room)) + ": widen the margins or lessen the tilt";
+    return "a tilt of " + Rows(recipe.tilt) + " moves the stack's ends " +
+           Rows(std::abs(recipe.tilt) / 2) + " up or down, but the margins leave only " +
+           Rows(room) + ": widen the margins or lessen the tilt";
 }
 
 // The grey level and texture of every row of the stack as drawn in the middle column,
@@ -149,7 +159,8 @@ void PaintBoard(StackLook& look, const StackPhotoRecipe& recipe, int bottomRow, 
     const int left = inset + random.Between(0, jitter);
     const int right = recipe.width - inset - random.Between(0, jitter);
     // Worn edges lean a little toward the gap, as rounded board edges catch less light.
-    const int bevel = recipe.boardRows >= 3 ? (recipe.boardLevel - recipe.gapLevel) / 6 : 0;
+    const int contrast = recipe.boardLevel - recipe.gapLevel;
+    const int bevel = recipe.boardRows >= 3 ? contrast / kBevelShare : 0;
     for (int row = 0; row < recipe.boardRows; ++row) {
         const std::size_t index = static_cast<std::size_t>(bottomRow + row + look.pad);
         const bool edge = row == 0 || row == recipe.boardRows - 1;
@@ -166,8 +177,8 @@ void PaintBoard(StackLook& look, const StackPhotoRecipe& recipe, int bottomRow, 
 void PaintGap(StackLook& look, const StackPhotoRecipe& recipe, int bottomRow, bool faded) {
     const std::size_t below = static_cast<std::size_t>(bottomRow - 1 + look.pad);
     const std::size_t above = below + recipe.gapRows + 1;
-    const int level = faded ? recipe.boardLevel - (recipe.boardLevel - recipe.gapLevel) / 5
-                            : recipe.gapLevel;
+    const int contrast = recipe.boardLevel - recipe.gapLevel;
+    const int level = faded ? recipe.boardLevel - contrast / kFadedShare : recipe.gapLevel;
     for (std::size_t index = below + 1; index < above; ++index) {
         look.level[index] = level;
         look.left[index] = std::min(look.left[below], look.left[above]);
@@ -233,7 +244,8 @@ ColumnLook ColumnsOf(const StackPhotoRecipe& recipe) {
     for (int x = 0; x < recipe.width; ++x) {
         const double fromMiddle = (x - middle) / halfWidth;  // -1 at the left edge, 1 at the right
         columns.shift[x] = static_cast<int>(std::lround(recipe.tilt / 2 * fromMiddle * kFixedOne));
-        columns.light[x] = kFixedOne - static_cast<int>(std::lround(26 * fromMiddle * fromMiddle));
+        const double falloff = kSideFalloff * fromMiddle * fromMiddle;
+        columns.light[x] = kFixedOne - static_cast<int>(std::lround(falloff));
     }
     return columns;
 }
@@ -273,10 +285,11 @@ public:
 
 private:
     int Level(int x, int y) const {
-        return Surface(x, (y + look.pad) * kFixedOne - columns.shift[x]) * columns.light[x] / kFixedOne;
+        const int position = (y + look.pad) * kFixedOne - columns.shift[x];
+        return Surface(x, position) * columns.light[x] / kFixedOne;
     }
 
-    // The stack's own grey level at `position`, a stack row in 1/256 row.
+    // The stack's own grey level at `position`, an index into the look in 1/256 row.
     int Surface(int x, int position) const {
         const std::size_t row = static_cast<std::size_t>(position / kFixedOne);
         if (x < look.left[row] || x >= look.right[row]) return recipe.marginLevel;
@@ -377,7 +390,8 @@ bool WriteStackPhoto(const StackPhotoRecipe& recipe, const std::string& path, st
                 std::to_string(recipe.width) + " x " + std::to_string(recipe.height) + " photo";
         return false;
     }
-    if (!FreeImage_SaveToMemory(FIF_JPEG, bitmap.get(), memory.get(), recipe.quality | JPEG_OPTIMIZE)) {
+    const int flags = recipe.quality | JPEG_OPTIMIZE;
+    if (!FreeImage_SaveToMemory(FIF_JPEG, bitmap.get(), memory.get(), flags)) {
         error = "cannot make " + Quoted(path) + ": the JPEG encoder failed";
         return false;
     }

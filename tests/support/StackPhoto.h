@@ -20,8 +20,9 @@ struct StackPhotoRecipe {
     int marginTop = 40, marginBottom = 40;
     int boardLevel = 200, gapLevel = 40, marginLevel = 20;  // grey levels 0..255
     int noise = 12;      // per-pixel noise is uniform in [-noise, noise]
-    // Rows the stack climbs from the left edge to the right edge; the stack pivots
-    // on the middle column, so the layout holds there whatever the tilt.
+    // Rows the stack climbs from the left edge to the right edge. The stack pivots on
+    // the middle column, so the layout holds there whatever the tilt; toward the
+    // sides the stack reaches up to |tilt| / 2 rows into the margins.
     double tilt = 0.0;
     // Gaps drawn faint, near boardLevel, so that a strict count misses them.
     int fadedGaps = 0;

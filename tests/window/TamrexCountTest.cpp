@@ -1,0 +1,271 @@
+// The window at work: what it lists, what a selection counts, what it shows afterwards,
+// and what it does when a photo or the line map lets it down.
+
+#include "shell/window/PictureBox.h"
+#include "shell/window/Tamrex.h"
+#include "tests/window/WorkingFolder.h"
+
+#include <QDir>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <memory>
+
+using tamrex::CountResult;
+using tamrex::CounterSettings;
+using tamrex::PictureBox;
+using tamrex::Tamrex;
+using tamrex::testing::CountDirectly;
+using tamrex::testing::TestSettings;
+using tamrex::testing::WorkingFolder;
+
+class TamrexCountTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void listsTheJpegFilesOfTheFolderOnce();
+    void anEmptyFolderOffersNothingToCount();
+    void clickingAPhotoCountsItAndShowsTheResult();
+    void arrowKeysCountTheEntryTheyMoveTo();
+    void newBookClearsOnlyTheCount();
+    void aFailedRunShowsWhyAndLeavesNoStaleResult_data();
+    void aFailedRunShowsWhyAndLeavesNoStaleResult();
+    void aThresholdOutOfRangeIsReportedInsteadOfCounted();
+    void aDecoderWarningIsShownWithTheCount();
+
+private:
+    void OpenWindow(const CounterSettings& settings = TestSettings());
+    void Click(int row);
+    QString Expected(const QString& photo) const;  // "Detected N lines." as the core counts it
+    QString LineMap() const { return folder->file(QStringLiteral("test.bmp")); }
+
+    template <typename Control>
+    Control* Find(const char* name) const {
+        return window->findChild<Control*>(QLatin1String(name));
+    }
+    QString Text(const char* label) const { return Find<QLabel>(label)->text(); }
+    const PictureBox* Picture(const char* box) const { return Find<PictureBox>(box); }
+
+    std::unique_ptr<WorkingFolder> folder;
+    std::unique_ptr<Tamrex> window;
+};
+
+void TamrexCountTest::initTestCase() { QLocale::setDefault(QLocale::c()); }
+
+void TamrexCountTest::init() {
+    folder = std::make_unique<WorkingFolder>();
+    QVERIFY(folder->isValid());
+}
+
+void TamrexCountTest::cleanup() {
+    window.reset();
+    folder.reset();
+}
+
+void TamrexCountTest::OpenWindow(const CounterSettings& settings) {
+    window = std::make_unique<Tamrex>(folder->path(), settings);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+}
+
+void TamrexCountTest::Click(int row) {
+    auto* list = Find<QListWidget>("File1");
+    const QPoint centre = list->visualItemRect(list->item(row)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+}
+
+QString TamrexCountTest::Expected(const QString& photo) const {
+    QTemporaryDir elsewhere;
+    const CountResult result =
+        CountDirectly(folder->file(photo), TestSettings(), elsewhere.filePath(QStringLiteral("map.bmp")));
+    if (!result.ok()) return QString::fromStdString(result.error);
+    return QStringLiteral("Detected %1 lines.").arg(result.count());
+}
+
+void TamrexCountTest::listsTheJpegFilesOfTheFolderOnce() {
+    for (const char* name : {"b.jpg", "A.JPG", "c.Jpg", ".hidden.jpg", "d.jpeg", "e.png", "f.jpg.txt"})
+        QCOMPARE(folder->AddFile(QLatin1String(name), "x"), QString());
+    QVERIFY(QDir(folder->file(QString())).mkdir(QStringLiteral("folder.jpg")));
+    OpenWindow();
+    QCOMPARE(folder->AddFile(QStringLiteral("added later.jpg"), "x"), QString());
+
+    const auto* list = Find<QListWidget>("File1");
+    QStringList listed;
+    for (int row = 0; row < list->count(); ++row) listed << list->item(row)->text();
+    QCOMPARE(listed, QStringList({"A.JPG", "b.jpg", "c.Jpg"}));
+    QCOMPARE(list->selectionMode(), QAbstractItemView::SingleSelection);
+}
+
+void TamrexCountTest::anEmptyFolderOffersNothingToCount() {
+    OpenWindow();
+    auto* list = Find<QListWidget>("File1");
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    QVERIFY(!QFile::exists(LineMap()));
+    QVERIFY(Text("Label3").isEmpty());
+    QCOMPARE(Text("vTotalCount"), QStringLiteral("0"));
+}
+
+void TamrexCountTest::clickingAPhotoCountsItAndShowsTheResult() {
+    QCOMPARE(folder->AddStackPhoto(QStringLiteral("stack.jpg"), 7), QString());
+    OpenWindow();
+    Click(0);
+
+    const QString expected = Expected(QStringLiteral("stack.jpg"));
+    QCOMPARE(expected, QStringLiteral("Detected 7 lines."));  // the photo is fit to count
+    QCOMPARE(Text("Label3"), expected);
+    QCOMPARE(Text("vTotalCount"), QStringLiteral("7"));
+    QVERIFY2(QRegularExpression(QStringLiteral(R"(^Process Time: \d+(\.\d{1,3})? Sec\.$)"))
+                 .match(Text("pTime"))
+                 .hasMatch(),
+             qPrintable(Text("pTime")));
+    // Both pictures come from the working folder, whatever the process's current folder is.
+    QVERIFY(QFile::exists(LineMap()));
+    QCOMPARE(Picture("Image2")->picture(), QImage(folder->file(QStringLiteral("stack.jpg"))));
+    QCOMPARE(Picture("Image1")->picture(), QImage(LineMap()));
+    QVERIFY(!Picture("Image1")->picture().isNull());
+}
+
+void TamrexCountTest::arrowKeysCountTheEntryTheyMoveTo() {
+    QCOMPARE(folder->AddStackPhoto(QStringLiteral("a.jpg"), 5), QString());
+    QCOMPARE(folder->AddStackPhoto(QStringLiteral("b.jpg"), 9), QString());
+    OpenWindow();
+    auto* list = Find<QListWidget>("File1");
+    Click(0);
+    QCOMPARE(Text("Label3"), Expected(QStringLiteral("a.jpg")));
+
+    QTest::keyClick(list, Qt::Key_Down);
+    QCOMPARE(Text("Label3"), Expected(QStringLiteral("b.jpg")));
+    QCOMPARE(Text("vTotalCount"), QStringLiteral("9"));
+    QCOMPARE(Picture("Image2")->picture(), QImage(folder->file(QStringLiteral("b.jpg"))));
+
+    QTest::keyClick(list, Qt::Key_Up);
+    QCOMPARE(Text("Label3"), Expected(QStringLiteral("a.jpg")));
+    QCOMPARE(Text("vTotalCount"), QStringLiteral("5"));
+}
+
+void TamrexCountTest::newBookClearsOnlyTheCount() {
+    QCOMPARE(folder->AddStackPhoto(QStringLiteral("a.jpg"), 5), QString());
+    QCOMPARE(folder->AddStackPhoto(QStringLiteral("b.jpg"), 6), QString());
+    OpenWindow();
+    Click(0);
+    const QString resultLine = Text("Label3");
+    const QString time = Text("pTime");
+    const QImage lineMap = Picture("Image1")->picture();
+
+    QTest::mouseClick(Find<QPushButton>("cmdReset"), Qt::LeftButton);
+    QCOMPARE(Text("vTotalCount"), QStringLiteral("0"));
+    QCOMPARE(Text("Label3"), resultLine);
+    QCOMPARE(Text("pTime"), time);
+    QCOMPARE(Picture("Image1")->picture(), lineMap);
+    QCOMPARE(Find<QListWidget>("File1")->currentRow(), 0);
+
+    // The next book is counted on its own, not added to the last.
+    Click(1);
+    QCOMPARE(Text("vTotalCount"), QStringLiteral("6"));
+}
+
+void TamrexCountTest::aFailedRunShowsWhyAndLeavesNoStaleResult_data() {
+    QTest::addColumn<QString>("fault");
+    QTest::addColumn<QString>("named");        // what the message must point at
+    QTest::addColumn<bool>("photoAnalysed");  // whether Image2 may show the failed photo
+    QTest::newRow("text named .jpg") << "text" << "b.jpg" << false;
+    QTest::newRow("photo ends early") << "truncated" << "b.jpg" << false;
+    QTest::newRow("no stack band") << "blank" << "b.jpg" << true;
+    QTest::newRow("line map cannot be written") << "blocked map" << "test.bmp" << true;
+}
+
+void TamrexCountTest::aFailedRunShowsWhyAndLeavesNoStaleResult() {
+    QFETCH(QString, fault);
+    QFETCH(QString, named);
+    QFETCH(bool, photoAnalysed);
+    const QString bad = QStringLiteral("b.jpg");
+    QCOMPARE(folder->AddStackPhoto(QStringLiteral("a.jpg"), 5), QString());
+    if (fault == QLatin1String("text")) {
+        QCOMPARE(folder->AddFile(bad, "these are notes, not a photo"), QString());
+    } else if (fault == QLatin1String("truncated")) {
+        QCOMPARE(folder->AddStackPhoto(bad, 6), QString());
+        QFile photo(folder->file(bad));
+        QVERIFY(photo.resize(photo.size() / 2));
+    } else if (fault == QLatin1String("blank")) {
+        QCOMPARE(folder->AddBandlessPhoto(bad), QString());
+    } else {
+        QCOMPARE(folder->AddStackPhoto(bad, 6), QString());
+    }
+    OpenWindow();
+    Click(0);
+    QCOMPARE(Text("vTotalCount"), QStringLiteral("5"));
+    if (fault == QLatin1String("blocked map")) {
+        QVERIFY(QFile::remove(LineMap()));
+        QVERIFY(QDir(folder->file(QString())).mkdir(QStringLiteral("test.bmp")));
+    }
+
+    Click(1);
+    const QLabel* label3 = Find<QLabel>("Label3");
+    QVERIFY2(label3->text().contains(named), qPrintable(label3->text()));
+    QVERIFY(!label3->text().startsWith(QLatin1String("Detected")));
+    const QRect needed = QFontMetrics(label3->font())
+                             .boundingRect(label3->contentsRect(), Qt::TextWordWrap, label3->text());
+    QVERIFY2(label3->contentsRect().contains(needed) || label3->toolTip() == label3->text(),
+             "a message cut off by its box must be readable in full somewhere");
+    QCOMPARE(Text("vTotalCount"), QStringLiteral("0"));
+    QVERIFY(Text("pTime").isEmpty());
+    QVERIFY(Picture("Image1")->picture().isNull());
+    const QImage shown = Picture("Image2")->picture();
+    QCOMPARE(shown, photoAnalysed ? QImage(folder->file(bad)) : QImage());
+    QVERIFY(window->isVisible());
+
+    // The window carries on with the next photo.
+    QDir(LineMap()).removeRecursively();
+    Click(0);
+    QCOMPARE(Text("Label3"), Expected(QStringLiteral("a.jpg")));
+    QVERIFY(!Picture("Image1")->picture().isNull());
+}
+
+void TamrexCountTest::aThresholdOutOfRangeIsReportedInsteadOfCounted() {
+    QCOMPARE(folder->AddStackPhoto(QStringLiteral("a.jpg"), 5), QString());
+    CounterSettings settings = TestSettings();
+    settings.threshold = 300;
+    OpenWindow(settings);
+    Click(0);
+    QVERIFY2(Text("Label3").contains(QLatin1String("THRESHOLD")), qPrintable(Text("Label3")));
+    QCOMPARE(Text("vTotalCount"), QStringLiteral("0"));
+    QVERIFY(!QFile::exists(LineMap()));
+    QVERIFY(Picture("Image2")->picture().isNull());
+}
+
+void TamrexCountTest::aDecoderWarningIsShownWithTheCount() {
+    QCOMPARE(folder->AddStackPhoto(QStringLiteral("a.jpg"), 5), QString());
+    QCOMPARE(folder->AddStackPhoto(QStringLiteral("b.jpg"), 6), QString());
+    // Stray bytes between two header segments: the decoder complains, skips them and
+    // reads the whole picture.
+    QFile photo(folder->file(QStringLiteral("a.jpg")));
+    QVERIFY(photo.open(QIODevice::ReadWrite));
+    QByteArray bytes = photo.readAll();
+    const qsizetype quantTables = bytes.indexOf("\xff\xdb");
+    QVERIFY(quantTables > 0);
+    bytes.insert(quantTables, "abc");
+    QVERIFY(photo.seek(0));
+    QCOMPARE(photo.write(bytes), bytes.size());
+    photo.close();
+    OpenWindow();
+
+    Click(0);
+    QCOMPARE(Text("Label3"), Expected(QStringLiteral("a.jpg")));
+    QVERIFY2(Picture("Image2")->notice().contains(QLatin1String("Corrupt JPEG data")),
+             qPrintable(Picture("Image2")->notice()));
+    Click(1);
+    QVERIFY(Picture("Image2")->notice().isEmpty());
+}
+
+QTEST_MAIN(TamrexCountTest)
+#include "TamrexCountTest.moc"

@@ -1,0 +1,49 @@
+#include "tests/window/WorkingFolder.h"
+
+#include "counting/BoardCounter.h"
+#include "shell/window/PathText.h"
+#include "tests/support/StackPhoto.h"
+
+#include <QColor>
+#include <QFile>
+#include <QImage>
+
+#include <string>
+
+namespace tamrex::testing {
+
+std::filesystem::path WorkingFolder::path() const { return ToPath(dir.path()); }
+
+QString WorkingFolder::AddStackPhoto(const QString& name, int boards) const {
+    StackPhotoRecipe recipe;
+    recipe.width = 320;
+    recipe.height = 240;
+    recipe.boards = boards;
+    recipe.boardRows = 16;
+    recipe.marginTop = recipe.marginBottom = 30;
+    std::string error;
+    if (WriteStackPhoto(recipe, QFile::encodeName(file(name)).toStdString(), error)) return {};
+    return QString::fromStdString(error);
+}
+
+QString WorkingFolder::AddBandlessPhoto(const QString& name) const {
+    QImage row(320, 1, QImage::Format_RGB32);
+    row.fill(QColor(200, 200, 200));
+    if (row.save(file(name), "JPG")) return {};
+    return QStringLiteral("cannot write the photo '%1'").arg(file(name));
+}
+
+QString WorkingFolder::AddFile(const QString& name, const QByteArray& content) const {
+    QFile out(file(name));
+    if (out.open(QIODevice::WriteOnly) && out.write(content) == content.size()) return {};
+    return QStringLiteral("cannot write '%1': %2").arg(out.fileName(), out.errorString());
+}
+
+CounterSettings TestSettings() { return CounterSettings{.bdLine = 160, .threshold = 110, .pWidth = 16}; }
+
+CountResult CountDirectly(const QString& photo, const CounterSettings& settings, const QString& lineMap) {
+    BoardCounter counter;
+    return counter.CountBoards(CountRequest{ToPath(photo), settings, ToPath(lineMap)});
+}
+
+}  // namespace tamrex::testing

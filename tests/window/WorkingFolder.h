@@ -1,0 +1,39 @@
+#pragma once
+
+#include "counting/CountResult.h"
+#include "counting/CounterSettings.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <filesystem>
+
+namespace tamrex::testing {
+
+// A throw-away working folder for the window, filled with photos drawn to order.
+class WorkingFolder {
+public:
+    bool isValid() const { return dir.isValid(); }
+    std::filesystem::path path() const;
+    QString file(const QString& name) const { return dir.filePath(name); }
+
+    // A photo of a stack of `boards` boards that TestSettings() counts. "" or why not.
+    QString AddStackPhoto(const QString& name, int boards) const;
+    // A JPEG one row high, in which no stack band can lie. "" or why not.
+    QString AddBandlessPhoto(const QString& name) const;
+    // "" or why not.
+    QString AddFile(const QString& name, const QByteArray& content) const;
+
+private:
+    QTemporaryDir dir;
+};
+
+// Settings under which the photos of AddStackPhoto count as they were drawn.
+CounterSettings TestSettings();
+
+// The photo counted straight by the core, its line map written to `lineMap`: what the
+// window must show for it.
+CountResult CountDirectly(const QString& photo, const CounterSettings& settings, const QString& lineMap);
+
+}  // namespace tamrex::testing
