@@ -59,6 +59,9 @@ struct BoardCounter {
     int passLines = 0;
     int lineTotal = 0;
 
+    // The runs a profile marks among the strip's rows, bottom-up.
+    std::vector<LineRun> RunsOf(const Profile& profile) const;
+
 private:
     void PrepareProfiles();
     void WhitenBlock(const Profile& profile, int& rowY);

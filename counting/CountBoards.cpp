@@ -137,6 +137,8 @@ bool BoardCounter::RunPasses(CountResult& result) {
     RenderLineMap(markImage, {&lineProfile1, &lineProfile2, &lineProfile3, &lineProfile4});
     CountLineRuns(lineProfile4);
     result.passLines[3] = passLines;
+    const Profile* profiles[] = {&lineProfile1, &lineProfile2, &lineProfile3, &lineProfile4};
+    for (int pass = 0; pass < 4; ++pass) result.lineRuns[pass] = RunsOf(*profiles[pass]);
     return true;
 }
 

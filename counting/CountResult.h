@@ -3,8 +3,16 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tamrex {
+
+// A line: consecutive strip rows, bottom-up, that a pass marked.
+struct LineRun {
+    int firstRow = 0;
+    int lastRow = 0;
+    bool operator==(const LineRun&) const = default;
+};
 
 // What one count run gives back. A run either counts (error empty) or fails with a
 // message for a person; a failed run carries no count.
@@ -14,6 +22,7 @@ struct CountResult {
     std::string warning;               // a decoder warning on a photo that was still counted
     int lineTotal = 0;                 // lines found in all four passes
     std::array<int, 4> passLines{};    // lines found by each pass
+    std::array<std::vector<LineRun>, 4> lineRuns;  // the lines of each pass, bottom-up
     int stripWidth = 0;
     int stripHeight = 0;
     int bandOffset = 0;                // bottom-up picture row of the strip's row 0

@@ -27,4 +27,15 @@ void BoardCounter::CountLineRuns(const Profile& profile) {
     lineTotal += passLines;
 }
 
+std::vector<LineRun> BoardCounter::RunsOf(const Profile& profile) const {
+    std::vector<LineRun> runs;
+    for (int rowY = 0; rowY < imgHeight; ++rowY) {
+        if (profile[rowY] <= 0) continue;
+        const int firstRow = rowY;
+        while (profile[rowY + 1] > 0) ++rowY;
+        runs.push_back({firstRow, rowY});
+    }
+    return runs;
+}
+
 }  // namespace tamrex

@@ -64,5 +64,14 @@ TEST(CountLineRuns, ReadsNothingAboveTheStrip) {
     EXPECT_EQ(RunsOf(profile, 4), 1);
 }
 
+TEST(RunsOf, ListsTheRunsCountLineRunsCounts) {
+    BoardCounter counter = CounterWithStrip(LightPicture(3, 10));
+    const Profile profile = Marking({0, 1, 4, 8, 9});
+    counter.CountLineRuns(profile);
+    const std::vector<LineRun> runs = counter.RunsOf(profile);
+    EXPECT_EQ(runs, (std::vector<LineRun>{{0, 1}, {4, 4}, {8, 9}}));
+    EXPECT_EQ(static_cast<int>(runs.size()), counter.passLines);
+}
+
 }  // namespace
 }  // namespace tamrex
