@@ -3,6 +3,7 @@
 #include "counting/Bitmap.h"
 #include "counting/CountResult.h"
 #include "counting/CounterSettings.h"
+#include "counting/ImageLibrary.h"
 #include "counting/Profile.h"
 
 #include <filesystem>
@@ -18,6 +19,7 @@ struct CountRequest {
     std::filesystem::path photo;
     CounterSettings settings;
     std::filesystem::path lineMapFile;  // empty: no line map is written
+    std::uint64_t pixelLimit = kDefaultPixelLimit;  // bigger photos are refused unread
 };
 
 // The working state of one count run and its stages. A window or a worker thread

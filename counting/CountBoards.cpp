@@ -58,7 +58,7 @@ CountResult BoardCounter::CountBoards(const CountRequest& request, CountObserver
         return finish();
     }
 
-    LoadedPhoto loaded = LoadJpeg(request.photo);
+    LoadedPhoto loaded = LoadJpeg(request.photo, request.pixelLimit);
     if (!loaded.bitmap) {
         result.error = "cannot read photo " + Quoted(request.photo) + ": " + loaded.error;
         return finish();

@@ -49,6 +49,27 @@ bool EndsEarly(const std::string& messages) {
     return messages.find("Premature end of JPEG file") != std::string::npos;
 }
 
+std::string Megapixels(std::uint64_t pixels) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(pixels) / 1e6);
+    return text;
+}
+
+// Reads the header alone and says why the photo is too big to decode, or "". Leaves
+// the file where it was.
+std::string SizeProblem(FreeImageIO& io, std::FILE* file, std::uint64_t pixelLimit) {
+    BitmapHandle header(FreeImage_LoadFromHandle(FIF_JPEG, &io, file, FIF_LOAD_NOPIXELS));
+    std::rewind(file);
+    TakeLibraryMessages();  // the full decode repeats whatever matters
+    if (!header) return {};  // the full decode reports what is wrong with it
+    const std::uint64_t width = FreeImage_GetWidth(header.get());
+    const std::uint64_t height = FreeImage_GetHeight(header.get());
+    if (width * height <= pixelLimit) return {};
+    return "it is " + std::to_string(width) + " x " + std::to_string(height) + " pixels (" +
+           Megapixels(width * height) + " megapixels), more than the limit of " + Megapixels(pixelLimit) +
+           " megapixels; scale the photo down, or raise the limit if it really is that big";
+}
+
 std::string TemporaryNameBeside(const std::filesystem::path& target) {
     static std::atomic<unsigned> serial{0};
     return "." + target.filename().string() + ".tmp-" + std::to_string(getpid()) + "-" +
@@ -73,7 +94,7 @@ std::string TakeLibraryMessages() {
     return messages;
 }
 
-LoadedPhoto LoadJpeg(const std::filesystem::path& photo) {
+LoadedPhoto LoadJpeg(const std::filesystem::path& photo, std::uint64_t pixelLimit) {
     EnsureImageLibrary();
     TakeLibraryMessages();
     LoadedPhoto loaded;
@@ -92,6 +113,8 @@ LoadedPhoto LoadJpeg(const std::filesystem::path& photo) {
         return loaded;
     }
     FreeImageIO io = FileIO();
+    loaded.error = SizeProblem(io, file.get(), pixelLimit);
+    if (!loaded.error.empty()) return loaded;
     loaded.bitmap.reset(FreeImage_LoadFromHandle(FIF_JPEG, &io, file.get(), JPEG_DEFAULT));
     std::string messages = TakeLibraryMessages();
     if (!loaded.bitmap) {

@@ -2,6 +2,7 @@
 
 #include "counting/Bitmap.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -21,8 +22,13 @@ struct LoadedPhoto {
     std::string warning;  // what the decoder complained about in a photo it did read
 };
 
+// Photos bigger than this many pixels are refused unless a caller allows more.
+inline constexpr std::uint64_t kDefaultPixelLimit = 100'000'000;
+
 // Decodes a JPEG file. Only the JPEG decoder is ever used, whatever the file holds.
-LoadedPhoto LoadJpeg(const std::filesystem::path& photo);
+// The size is read from the header first, so a photo over `pixelLimit` is refused
+// before the decoder allocates anything for it.
+LoadedPhoto LoadJpeg(const std::filesystem::path& photo, std::uint64_t pixelLimit = kDefaultPixelLimit);
 
 // Writes a bitmap as BMP so that `target` either keeps its old content or holds the
 // whole new picture: the data goes to a temporary file beside it, which is renamed

@@ -159,20 +159,6 @@ void ExpectError(const CountResult& result, const std::string& part) {
     EXPECT_EQ(result.lineTotal, 0);
 }
 
-TEST(CountBoards, RefusesPhotosItCannotReadWithTheReason) {
-    ScratchFolder folder;
-    const CounterSettings settings{100, 110, 20};
-    ExpectError(CountWith(folder / "absent.jpg", settings), "cannot read photo '" + (folder / "absent.jpg").string() +
-                                                                "': No such file or directory");
-    ExpectError(CountWith(folder.WriteFile("notes.jpg", "just some text"), settings), "not a JPEG file");
-    ExpectError(CountWith(folder.WriteFile("empty.jpg", ""), settings), "not a JPEG file");
-    ExpectError(CountWith(folder.path(), settings), "is a folder");
-
-    const std::string whole = ReadFile(Photo(folder, PlainStack()));
-    ExpectError(CountWith(folder.WriteFile("cut.jpg", whole.substr(0, whole.size() / 2)), settings),
-                "damaged");
-}
-
 TEST(CountBoards, RefusesAThresholdOutsideAByteNamingIt) {
     ScratchFolder folder;
     const auto photo = Photo(folder, PlainStack());

@@ -1,0 +1,138 @@
+// Photos as they arrive from phones, cameras and shared folders: truncated, renamed,
+// odd encodings, and headers crafted to make the decoder allocate without bound.
+// Each one is counted, or refused with a reason; none may crash or hang the run.
+#include "counting/BoardCounter.h"
+#include "tests/fixtures/ScratchFolder.h"
+#include "tests/support/StackPhoto.h"
+
+#include <gtest/gtest.h>
+
+namespace tamrex {
+namespace {
+
+using testing::ReadFile;
+using testing::ScratchFolder;
+using testing::StackPhotoRecipe;
+
+const CounterSettings kCorpusSettings{100, 110, 19};  // what tests/corpus/make-corpus.sh notes
+
+StackPhotoRecipe SmallStack() {
+    StackPhotoRecipe recipe;
+    recipe.width = 200;
+    recipe.height = 180;
+    recipe.boards = 5;
+    recipe.boardRows = 14;
+    recipe.gapRows = 5;
+    recipe.seed = 9;
+    return recipe;
+}
+
+CountResult Count(const std::filesystem::path& photo, std::uint64_t pixelLimit = kDefaultPixelLimit) {
+    BoardCounter counter;
+    return counter.CountBoards({photo, kCorpusSettings, {}, pixelLimit});
+}
+
+void ExpectRefused(const CountResult& result, const std::string& reason) {
+    EXPECT_FALSE(result.ok()) << result.photo << " was counted";
+    EXPECT_EQ(result.error.rfind("cannot read photo '" + result.photo + "'", 0), 0u) << result.error;
+    EXPECT_NE(result.error.find(reason), std::string::npos) << result.error;
+}
+
+void ExpectCounted(const CountResult& result, int boards) {
+    ASSERT_TRUE(result.ok()) << result.error;
+    EXPECT_EQ(result.count(), boards) << result.photo;
+    EXPECT_EQ(result.warning, "") << result.photo;
+}
+
+class DamagedPhotos : public ::testing::Test {
+protected:
+    void SetUp() override {
+        FIBITMAP* picture = testing::DrawStackPhoto(SmallStack());
+        ASSERT_NE(picture, nullptr);
+        picture_.reset(picture);
+        stack_ = SaveAs("stack.jpg", FIF_JPEG, JPEG_QUALITYGOOD);
+        bytes_ = ReadFile(stack_);
+    }
+
+    std::filesystem::path SaveAs(const std::string& name, FREE_IMAGE_FORMAT format, int flags,
+                                 FIBITMAP* picture = nullptr) {
+        const auto path = folder_ / name;
+        EXPECT_TRUE(FreeImage_Save(format, picture ? picture : picture_.get(), path.c_str(), flags)) << name;
+        return path;
+    }
+
+    ScratchFolder folder_;
+    BitmapHandle picture_;
+    std::filesystem::path stack_;
+    std::string bytes_;
+};
+
+TEST_F(DamagedPhotos, TruncatedFilesAreRefusedWhereverTheyEnd) {
+    ExpectCounted(Count(stack_), 5);
+    for (std::size_t keep : {std::size_t{0}, std::size_t{2}, std::size_t{3}, std::size_t{40}, bytes_.size() / 4,
+                             bytes_.size() / 2, bytes_.size() * 9 / 10, bytes_.size() - 2}) {
+        const auto cut = folder_.WriteFile("cut.jpg", bytes_.substr(0, keep));
+        ExpectRefused(Count(cut), keep < 3 ? "not a JPEG file" : "");
+        if (keep > 1000) ExpectRefused(Count(cut), "damaged: its picture data ends early");
+    }
+}
+
+TEST_F(DamagedPhotos, OtherFormatsNamedJpgAreRefusedWithoutTheirDecoders) {
+    SaveAs("png.jpg", FIF_PNG, PNG_DEFAULT);
+    SaveAs("gif.jpg", FIF_GIF, GIF_DEFAULT, BitmapHandle(FreeImage_ColorQuantize(picture_.get(), FIQ_WUQUANT)).get());
+    SaveAs("bmp.jpg", FIF_BMP, BMP_DEFAULT);
+    folder_.WriteFile("text.jpg", "BDLINE=320\nthis is not a photo\n");
+    for (const char* name : {"png.jpg", "gif.jpg", "bmp.jpg", "text.jpg"}) {
+        ExpectRefused(Count(folder_ / name), "not a JPEG file");
+    }
+    ExpectRefused(Count(folder_.path()), "it is a folder");
+    ExpectRefused(Count(folder_ / "absent.jpg"), "No such file or directory");
+}
+
+TEST_F(DamagedPhotos, EveryCommonJpegEncodingIsCounted) {
+    BitmapHandle grey(FreeImage_ConvertToGreyscale(picture_.get()));
+    ExpectCounted(Count(SaveAs("grey.jpg", FIF_JPEG, JPEG_QUALITYGOOD, grey.get())), 5);
+    ExpectCounted(Count(SaveAs("progressive.jpg", FIF_JPEG, JPEG_QUALITYGOOD | JPEG_PROGRESSIVE)), 5);
+    const std::filesystem::path corpus = TAMREX_SOURCE_DIR "/tests/corpus";
+    ExpectCounted(Count(corpus / "stack-cmyk.jpg"), 5);
+    ExpectCounted(Count(corpus / "stack-restart-markers.jpg"), 5);
+}
+
+TEST_F(DamagedPhotos, CorruptDataInTheMiddleIsCountedWithTheDecodersWarning) {
+    std::string corrupt = bytes_;
+    for (std::size_t at = corrupt.size() / 2; at < corrupt.size() / 2 + 40; ++at) {
+        corrupt[at] = static_cast<char>((static_cast<unsigned char>(corrupt[at]) * 7 + 13) % 0xFF);
+    }
+    const CountResult result = Count(folder_.WriteFile("corrupt.jpg", corrupt));
+    ASSERT_TRUE(result.ok()) << result.error;
+    EXPECT_NE(result.warning.find("Corrupt JPEG data"), std::string::npos) << result.warning;
+}
+
+// Sets the size in the frame header (SOF0) of a baseline JPEG.
+std::string WithClaimedSize(std::string jpeg, int width, int height) {
+    const std::size_t frame = jpeg.find("\xFF\xC0");
+    EXPECT_NE(frame, std::string::npos);
+    jpeg[frame + 5] = static_cast<char>(height >> 8);
+    jpeg[frame + 6] = static_cast<char>(height & 0xFF);
+    jpeg[frame + 7] = static_cast<char>(width >> 8);
+    jpeg[frame + 8] = static_cast<char>(width & 0xFF);
+    return jpeg;
+}
+
+TEST_F(DamagedPhotos, HugeClaimedSizesAreRefusedFromTheHeaderAlone) {
+    const auto bomb = folder_.WriteFile("bomb.jpg", WithClaimedSize(bytes_, 65500, 65500));
+    ExpectRefused(Count(bomb), "it is 65500 x 65500 pixels (4290.2 megapixels), more than the limit of 100.0");
+    // The limit is the caller's to set: the real photo passes a limit of its own size.
+    ExpectRefused(Count(stack_, 200 * 180 - 1), "more than the limit of 0.0 megapixels");
+    ExpectCounted(Count(stack_, 200 * 180), 5);
+}
+
+TEST_F(DamagedPhotos, AnyFileNameWorks) {
+    for (const char* name : {"stack with spaces.jpg", "stäck-ünïcödé-板.jpg", "-leading-dash.jpg", "'quote\".jpg"}) {
+        std::filesystem::copy_file(stack_, folder_ / name);
+        ExpectCounted(Count(folder_ / name), 5);
+    }
+}
+
+}  // namespace
+}  // namespace tamrex
