@@ -11,7 +11,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   fonts-dejavu-core fonts-liberation
   xvfb xauth x11-apps imagemagick
-  valgrind clang libclang-rt-14-dev
+  valgrind clang libclang-rt-14-dev bc
   python3
 )
 

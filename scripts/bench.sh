@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Times a count run against its floor (decode, threshold, save) on an 800 x 576 and a
+# 4032 x 3024 stack photo, then a batch of 40 photos with -j 1 and -j 2.
+# Usage: scripts/bench.sh [BUILD_DIR]   (after scripts/build.sh)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bin="$(realpath "${1:-build}")/bin"
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+
+"$bin/tamrex-make-photo" --width 800 --height 576 --boards 20 "$scratch/stack-800x576.jpg"
+"$bin/tamrex-make-photo" --width 4032 --height 3024 --boards 40 --board-rows 60 --gap-rows 8 \
+  --quality 92 "$scratch/stack-4032x3024.jpg"
+printf 'BDLINE=320\r\nTHRESHOLD=110\r\nPWIDTH=24\r\n' > "$scratch/small.ini"
+printf 'BDLINE=1600\r\nTHRESHOLD=110\r\nPWIDTH=68\r\n' > "$scratch/phone.ini"
+
+echo "== One photo: medians of 15 alternating rounds"
+"$bin/tamrex-bench" --ini "$scratch/small.ini" "$scratch/stack-800x576.jpg" | head -n 1
+"$bin/tamrex-bench" --ini "$scratch/phone.ini" "$scratch/stack-4032x3024.jpg" | head -n 1
+"$bin/tamrex-bench" --ini "$scratch/small.ini" "$scratch/stack-800x576.jpg" "$scratch/stack-4032x3024.jpg" | tail -n 1
+
+echo "== A batch of 40 photos of 800 x 576"
+for i in $(seq 1 40); do
+  "$bin/tamrex-make-photo" --width 800 --height 576 --boards 20 --seed "$i" "$scratch/batch-$i.jpg"
+done
+batch_seconds() {
+  local start end
+  start=$(date +%s.%N)
+  "$bin/tamrex-count" --ini "$scratch/small.ini" -j "$1" "$scratch"/batch-*.jpg > /dev/null
+  end=$(date +%s.%N)
+  echo "$end - $start" | bc -l
+}
+one=$(batch_seconds 1)
+two=$(batch_seconds 2)
+printf 'batch -j 1: %.3f s, -j 2: %.3f s, speed-up %.2f\n' "$one" "$two" "$(echo "$one / $two" | bc -l)"
