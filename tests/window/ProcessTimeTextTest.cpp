@@ -40,7 +40,8 @@ void ProcessTimeTextTest::usesTheLocaleSeparatorButNeverGroupsDigits_data() {
     const QLocale english(QLocale::English, QLocale::UnitedStates);
     const QLocale german(QLocale::German, QLocale::Germany);
     QTest::newRow("English fraction") << english << qint64(1234) << "Process Time: 1.234 Sec.";
-    QTest::newRow("English thousands") << english << qint64(1234567) << "Process Time: 1234.567 Sec.";
+    QTest::newRow("English thousands")
+        << english << qint64(1234567) << "Process Time: 1234.567 Sec.";
     QTest::newRow("German fraction") << german << qint64(1234) << "Process Time: 1,234 Sec.";
     QTest::newRow("German thousands") << german << qint64(1234567) << "Process Time: 1234,567 Sec.";
     QTest::newRow("German whole") << german << qint64(2000) << "Process Time: 2 Sec.";

@@ -86,23 +86,30 @@ void TamrexLayoutTest::controlsSitWhereTheyWereDrawn_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QRect>("geometry");
-    QTest::newRow("Image2") << "tamrex::PictureBox" << "" << FromTwips(120, 120, 5535, 4215);
-    QTest::newRow("Image1") << "tamrex::PictureBox" << "" << FromTwips(6000, 120, 5535, 4215);
-    QTest::newRow("Label2") << "QLabel" << "Select an example file" << FromTwips(120, 4440, 3615, 375);
-    QTest::newRow("File1") << "QListWidget" << "" << FromTwips(3960, 4440, 1695, 1845);
-    QTest::newRow("Label3") << "QLabel" << "" << FromTwips(6000, 4440, 5535, 495);
-    QTest::newRow("Shape1") << "QFrame" << "" << FromTwips(7800, 5520, 3735, 2535);
-    QTest::newRow("TotalCount") << "QLabel" << "Book" << FromTwips(7920, 5640, 3495, 975);
-    QTest::newRow("vTotalCount") << "QLabel" << "0" << FromTwips(7920, 6720, 3495, 1335);
-    QTest::newRow("Label9") << "QLabel" << "Count algorithm not base on filename"
+    const QString none;
+    QTest::newRow("Image2") << "tamrex::PictureBox" << none << FromTwips(120, 120, 5535, 4215);
+    QTest::newRow("Image1") << "tamrex::PictureBox" << none << FromTwips(6000, 120, 5535, 4215);
+    QTest::newRow("Label2") << "QLabel" << QStringLiteral("Select an example file")
+                            << FromTwips(120, 4440, 3615, 375);
+    QTest::newRow("File1") << "QListWidget" << none << FromTwips(3960, 4440, 1695, 1845);
+    QTest::newRow("Label3") << "QLabel" << none << FromTwips(6000, 4440, 5535, 495);
+    QTest::newRow("Shape1") << "QFrame" << none << FromTwips(7800, 5520, 3735, 2535);
+    QTest::newRow("TotalCount") << "QLabel" << QStringLiteral("Book")
+                                << FromTwips(7920, 5640, 3495, 975);
+    QTest::newRow("vTotalCount") << "QLabel" << QStringLiteral("0")
+                                 << FromTwips(7920, 6720, 3495, 1335);
+    QTest::newRow("Label9") << "QLabel" << QStringLiteral("Count algorithm not base on filename")
                             << FromTwips(3960, 6360, 3015, 255);
-    QTest::newRow("Label10") << "QLabel" << "Try to change filename with jpg extension"
+    QTest::newRow("Label10") << "QLabel"
+                             << QStringLiteral("Try to change filename with jpg extension")
                              << FromTwips(3960, 6600, 3135, 255);
-    QTest::newRow("cmdReset") << "QPushButton" << "New Book" << FromTwips(1320, 6480, 2055, 615);
-    QTest::newRow("Label1") << "QLabel" << "Example Plywood Thickness = 2.6 mm."
+    QTest::newRow("cmdReset") << "QPushButton" << QStringLiteral("New Book")
+                              << FromTwips(1320, 6480, 2055, 615);
+    QTest::newRow("Label1") << "QLabel" << QStringLiteral("Example Plywood Thickness = 2.6 mm.")
                             << FromTwips(3960, 7080, 3255, 255);
-    QTest::newRow("btnExit") << "QPushButton" << "Exit" << FromTwips(1320, 7320, 2055, 615);
-    QTest::newRow("pTime") << "QLabel" << "" << FromTwips(3840, 7560, 3375, 255);
+    QTest::newRow("btnExit") << "QPushButton" << QStringLiteral("Exit")
+                             << FromTwips(1320, 7320, 2055, 615);
+    QTest::newRow("pTime") << "QLabel" << none << FromTwips(3840, 7560, 3375, 255);
 }
 
 void TamrexLayoutTest::controlsSitWhereTheyWereDrawn() {
@@ -115,7 +122,8 @@ void TamrexLayoutTest::controlsSitWhereTheyWereDrawn() {
     QCOMPARE(control->geometry(), geometry);
     QCOMPARE(control->parentWidget(), window.get());
     if (const auto* label = qobject_cast<const QLabel*>(control)) QCOMPARE(label->text(), text);
-    if (const auto* button = qobject_cast<const QPushButton*>(control)) QCOMPARE(button->text(), text);
+    if (const auto* button = qobject_cast<const QPushButton*>(control))
+        QCOMPARE(button->text(), text);
 }
 
 void TamrexLayoutTest::fontsAreTheNearestInstalledAtTheDrawnSize_data() {
@@ -151,14 +159,15 @@ void TamrexLayoutTest::fontsAreTheNearestInstalledAtTheDrawnSize() {
 }
 
 void TamrexLayoutTest::captionsFitTheirBoxes() {
-    const QList<QWidget*> captioned = {Find<QWidget>("Label2"),   Find<QWidget>("TotalCount"),
-                                       Find<QWidget>("Label9"),   Find<QWidget>("Label10"),
-                                       Find<QWidget>("Label1"),   Find<QWidget>("cmdReset"),
+    const QList<QWidget*> captioned = {Find<QWidget>("Label2"), Find<QWidget>("TotalCount"),
+                                       Find<QWidget>("Label9"), Find<QWidget>("Label10"),
+                                       Find<QWidget>("Label1"), Find<QWidget>("cmdReset"),
                                        Find<QWidget>("btnExit")};
     for (const QWidget* control : captioned) {
         QVERIFY(control);
         const auto* label = qobject_cast<const QLabel*>(control);
-        const QString text = label ? label->text() : qobject_cast<const QPushButton*>(control)->text();
+        const QString text =
+            label ? label->text() : qobject_cast<const QPushButton*>(control)->text();
         const QSize needed = QFontMetrics(control->font()).size(Qt::TextSingleLine, text);
         QVERIFY2(needed.width() <= control->width() && needed.height() <= control->height(),
                  qPrintable(QStringLiteral("%1 needs %2x%3 pixels for '%4' but has %5x%6")
@@ -265,7 +274,8 @@ void TamrexLayoutTest::iconCarriesTheSixImages() {
         QCOMPARE(width, height);
         images.append({width, bits});
     }
-    const QList<QPair<int, int>> expected = {{16, 8}, {32, 8}, {16, 32}, {32, 32}, {48, 32}, {128, 32}};
+    const QList<QPair<int, int>> expected = {{16, 8},  {32, 8},  {16, 32},
+                                             {32, 32}, {48, 32}, {128, 32}};
     QCOMPARE(images, expected);
 
     QImageReader reader(QStringLiteral(":/icons/tamrex.ico"));

@@ -47,11 +47,14 @@ void WhenReady(std::function<bool()> ready, std::function<void()> act) {
     timer->start();
 }
 
-QMessageBox* OpenMessageBox() { return qobject_cast<QMessageBox*>(QApplication::activeModalWidget()); }
+QMessageBox* OpenMessageBox() {
+    return qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+}
 
 Tamrex* ShownWindow() {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* window = qobject_cast<Tamrex*>(widget); window && window->isVisible()) return window;
+        if (auto* window = qobject_cast<Tamrex*>(widget); window && window->isVisible())
+            return window;
     }
     return nullptr;
 }
@@ -91,7 +94,8 @@ void TamrexStartTest::settingsThatCannotBeReadStopTheStart() {
     QFETCH(QByteArray, content);
     QFETCH(QString, reason);
     const QString settingsFile = folder->file(QStringLiteral("Tamrex.ini"));
-    if (!content.isEmpty()) QCOMPARE(folder->AddFile(QStringLiteral("Tamrex.ini"), content), QString());
+    if (!content.isEmpty())
+        QCOMPARE(folder->AddFile(QStringLiteral("Tamrex.ini"), content), QString());
 
     QString message;
     bool windowShown = true;
@@ -109,7 +113,8 @@ void TamrexStartTest::settingsThatCannotBeReadStopTheStart() {
 
 void TamrexStartTest::theWindowCountsWithTheSettingsOfTheFile() {
     QCOMPARE(folder->AddStackPhoto(QStringLiteral("a.jpg"), 8), QString());
-    QCOMPARE(folder->AddFile(QStringLiteral("Tamrex.ini"), "[counter]\nbdline=160\nTHRESHOLD= 110 \nPWIDTH=16\n"),
+    QCOMPARE(folder->AddFile(QStringLiteral("Tamrex.ini"),
+                             "[counter]\nbdline=160\nTHRESHOLD= 110 \nPWIDTH=16\n"),
              QString());
     const auto opening = OpenTamrex(folder->path(), folder->path() / "Tamrex.ini");
     QVERIFY2(opening.window, qPrintable(opening.error));
@@ -133,8 +138,9 @@ void TamrexStartTest::exitOrClosingEndsTheProgram_data() {
 
 void TamrexStartTest::exitOrClosingEndsTheProgram() {
     QFETCH(bool, byExitButton);
-    QCOMPARE(folder->AddFile(QStringLiteral("Tamrex.ini"), "BDLINE=160\nTHRESHOLD=110\nPWIDTH=16\n"),
-             QString());
+    QCOMPARE(
+        folder->AddFile(QStringLiteral("Tamrex.ini"), "BDLINE=160\nTHRESHOLD=110\nPWIDTH=16\n"),
+        QString());
     WhenReady([] { return ShownWindow() != nullptr; },
               [byExitButton] {
                   Tamrex* window = ShownWindow();

@@ -39,9 +39,12 @@ QString WorkingFolder::AddFile(const QString& name, const QByteArray& content) c
     return QStringLiteral("cannot write '%1': %2").arg(out.fileName(), out.errorString());
 }
 
-CounterSettings TestSettings() { return CounterSettings{.bdLine = 160, .threshold = 110, .pWidth = 16}; }
+CounterSettings TestSettings() {
+    return CounterSettings{.bdLine = 160, .threshold = 110, .pWidth = 16};
+}
 
-CountResult CountDirectly(const QString& photo, const CounterSettings& settings, const QString& lineMap) {
+CountResult CountDirectly(const QString& photo, const CounterSettings& settings,
+                          const QString& lineMap) {
     BoardCounter counter;
     return counter.CountBoards(CountRequest{ToPath(photo), settings, ToPath(lineMap)});
 }
