@@ -6,12 +6,18 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 scripts/build.sh dev
 
-echo
-echo "== Counting the sample photos with tamrex-count"
-(cd samples && ../build/bin/tamrex-count ./*.jpg)
+# Work on a copy, so that the line map each count writes (test.bmp) stays out of samples/.
+bin="$(pwd)/build/bin"
+folder=$(mktemp -d -t tamrex-samples-XXXXXX)
+cp samples/*.jpg "$folder"
+cd "$folder"
 
-if [ -n "${DISPLAY:-}" ] && [ -x build/bin/tamrex ]; then
+echo
+echo "== Counting the sample photos with tamrex-count (in $folder)"
+"$bin/tamrex-count" ./*.jpg
+
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo
   echo "== Opening the window on the sample photos: pick a photo in the list"
-  (cd samples && exec ../build/bin/tamrex)
+  exec "$bin/tamrex"
 fi
