@@ -1,4 +1,5 @@
 #include "counting/BoardCounter.h"
+#include "counting/Binarize.h"
 #include "counting/CountObserver.h"
 #include "counting/ImageLibrary.h"
 
@@ -65,7 +66,7 @@ CountResult BoardCounter::CountBoards(const CountRequest& request, CountObserver
     }
     result.warning = std::move(loaded.warning);
     sourceImage = std::move(loaded.bitmap);
-    binaryImage.reset(FreeImage_Threshold(sourceImage.get(), static_cast<BYTE>(settings.threshold)));
+    binaryImage = ThresholdPhoto(sourceImage.get(), static_cast<BYTE>(settings.threshold));
     if (!binaryImage) {
         result.error = "cannot threshold photo " + Quoted(request.photo) + ": not enough memory";
         return finish();
