@@ -1,6 +1,8 @@
 #include "cli/CommandLine.h"
 
+#include "cli/KnownCounts.h"
 #include "cli/Version.h"
+#include "counting/PictureFile.h"
 
 #include <CLI/CLI.hpp>
 
@@ -14,7 +16,17 @@ constexpr const char* kDescription =
     "Counts the boards in photos of stacked boards seen edge-on.\n"
     "Prints one result per photo, in the order given; a photo that cannot be counted\n"
     "is reported with the reason. Exit status: 0 when every photo was counted, 1 when\n"
-    "any failed, 2 on a usage error.";
+    "any failed, 2 on a usage error.\n"
+    "'tamrex-count calibrate --help' tells how to find settings from hand-counted photos.";
+
+constexpr const char* kCalibrateSummary = "Finds settings from photos whose boards were counted by hand";
+constexpr const char* kCalibrateDescription =
+    "Finds the BDLINE, THRESHOLD and PWIDTH that count the most of the given photos\n"
+    "exactly (then with the least total error, then with the fewest lines the\n"
+    "thickness split had to add, then the setting deepest inside the range of equally\n"
+    "good ones), prints them with each photo's count, and writes them as a settings\n"
+    "file with --write-ini. Use a few photos of one station: the same camera, light\n"
+    "and kind of board.";
 
 void AddSettingOverride(CLI::App& app, const std::string& flag, std::optional<int>& target,
                         const std::string& what) {
@@ -24,19 +36,16 @@ void AddSettingOverride(CLI::App& app, const std::string& flag, std::optional<in
         ->type_name("N");
 }
 
+void AddJobs(CLI::App& app, unsigned& jobs, const std::string& what) {
+    app.add_option("-j,--jobs", jobs, what + " (default: the number of cores)")
+        ->check(CLI::Range(1u, 1024u))
+        ->type_name("N");
+}
+
 unsigned DefaultJobs() { return std::max(1u, std::thread::hardware_concurrency()); }
 
-}  // namespace
-
-ParsedCommandLine ParseCommandLine(int argc, char** argv) {
-    ParsedCommandLine parsed;
-    Options& options = parsed.options;
-    options.jobs = DefaultJobs();
-
-    CLI::App app{kDescription, "tamrex-count"};
-    app.set_version_flag("--version", VersionText());
-    app.add_option("--ini", options.settingsFile,
-                   "Settings file (default: Tamrex.ini beside the program)")
+void AddCountOptions(CLI::App& app, Options& options) {
+    app.add_option("--ini", options.settingsFile, "Settings file (default: Tamrex.ini beside the program)")
         ->type_name("FILE");
     AddSettingOverride(app, "--bdline", options.bdLine, "Dark pixels per row that make a line row");
     AddSettingOverride(app, "--threshold", options.threshold, "Binarisation level, 0 to 255");
@@ -44,24 +53,100 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
     app.add_option("--line-map", options.lineMapFile,
                    "Write the line map of the photo to FILE as a 1-bit BMP (one photo only)")
         ->type_name("FILE");
-    app.add_flag("--json", options.json, "Print one JSON object per photo, one per line");
-    app.add_option("-j,--jobs", options.jobs, "Count N photos at a time (default: the number of cores)")
-        ->check(CLI::Range(1u, 1024u))
-        ->type_name("N");
-    app.add_option("photos", options.photos, "JPEG photos to count")->required()->type_name("PHOTO");
+    app.add_option("--overlay", options.overlayFile,
+                   "Write the photo with every line found drawn over it, coloured by pass and numbered\n"
+                   "from the bottom, to FILE (.png or .jpg; one photo only)")
+        ->check(CLI::Validator(PictureNameProblem, ""))
+        ->type_name("FILE");
+    auto* json = app.add_flag("--json", options.json, "Print one JSON object per photo, one per line");
+    app.add_flag("--csv", options.csv,
+                 "Print a CSV report: a header row, then one row per photo (file, count, the four\n"
+                 "pass counts, strip width and height, ms, error)")
+        ->excludes(json);
+    AddJobs(app, options.jobs, "Count N photos at a time");
+    app.add_option("photos", options.photos, "JPEG photos to count")->type_name("PHOTO");
+}
+
+void AddKnownCount(CalibrateOptions& calibrate, const std::string& text) {
+    std::string problem;
+    const std::optional<KnownCount> known = ParseKnownCount(text, problem);
+    if (!known) throw CLI::ValidationError("--known", problem);
+    calibrate.known.push_back(*known);
+}
+
+CLI::App* AddCalibrateCommand(CLI::App& app, Options& options, CalibrateOptions& calibrate) {
+    CLI::App* command = app.add_subcommand("calibrate", kCalibrateSummary);
+    command->footer(kCalibrateDescription);
+    command
+        ->add_option_function<std::vector<std::string>>(
+            "--known",
+            [&calibrate](const std::vector<std::string>& pairs) {
+                for (const std::string& pair : pairs) AddKnownCount(calibrate, pair);
+            },
+            "A photo and its board count counted by hand; give one --known per photo")
+        ->type_name("FILE=COUNT")
+        ->allow_extra_args(false);
+    command
+        ->add_option("--known-csv", calibrate.knownCsvFile,
+                     "A CSV file of photos and board counts: 'file,count' rows, or a --csv report\n"
+                     "with its count column put right")
+        ->type_name("FILE");
+    command
+        ->add_option("--write-ini", calibrate.iniFile, "Write the settings found to FILE as a settings file")
+        ->type_name("FILE");
+    AddJobs(*command, options.jobs, "Count on N threads");
+    return command;
+}
+
+// What CLI11 cannot say about the combinations of options.
+void CheckCombinations(const Options& options, const CLI::App& calibrateCommand,
+                       const CalibrateOptions& calibrate) {
+    if (calibrateCommand.parsed()) {
+        if (!options.photos.empty()) {
+            throw CLI::ValidationError(
+                "photos are given to calibrate with --known or --known-csv, not before it");
+        }
+        if (calibrate.known.empty() && calibrate.knownCsvFile.empty()) {
+            throw CLI::ValidationError(
+                "needs photos with known counts: --known FILE=COUNT or --known-csv FILE");
+        }
+        return;
+    }
+    if (options.photos.empty()) throw CLI::RequiredError("PHOTO");
+    const auto onePhotoOnly = [&](const char* option, const std::filesystem::path& file) {
+        if (file.empty() || options.photos.size() < 2) return;
+        throw CLI::ValidationError(option, "writes the picture of one photo; " +
+                                               std::to_string(options.photos.size()) + " photos were given");
+    };
+    onePhotoOnly("--line-map", options.lineMapFile);
+    onePhotoOnly("--overlay", options.overlayFile);
+}
+
+}  // namespace
+
+ParsedCommandLine ParseCommandLine(int argc, char** argv) {
+    ParsedCommandLine parsed;
+    Options& options = parsed.options;
+    options.jobs = DefaultJobs();
+    CalibrateOptions calibrate;
+
+    CLI::App app{kDescription, "tamrex-count"};
+    app.set_version_flag("--version", VersionText());
+    AddCountOptions(app, options);
+    CLI::App* calibrateCommand = AddCalibrateCommand(app, options, calibrate);
+    app.require_subcommand(0, 1);
 
     try {
         app.parse(argc, argv);
-        if (!options.lineMapFile.empty() && options.photos.size() > 1) {
-            throw CLI::ValidationError("--line-map", "writes the map of one photo; " +
-                                                         std::to_string(options.photos.size()) +
-                                                         " photos were given");
-        }
+        CheckCombinations(options, *calibrateCommand, calibrate);
+        if (calibrateCommand->parsed()) options.calibrate = std::move(calibrate);
     } catch (const CLI::Success& success) {
         parsed.exitNow = app.exit(success);
     } catch (const CLI::ParseError& error) {
-        std::cerr << "tamrex-count: " << error.what() << "\n"
-                  << "Run 'tamrex-count --help' for the options.\n";
+        const bool calibrating = calibrateCommand->parsed();
+        std::cerr << "tamrex-count: " << (calibrating ? "calibrate: " : "") << error.what() << "\n"
+                  << "Run 'tamrex-count " << (calibrating ? "calibrate " : "")
+                  << "--help' for the options.\n";
         parsed.exitNow = 2;
     }
     return parsed;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "counting/Calibrate.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -7,15 +9,25 @@
 
 namespace tamrex::cli {
 
+// `tamrex-count calibrate`: photos with known counts, and where to put the settings found.
+struct CalibrateOptions {
+    std::vector<KnownCount> known;       // from --known, in the order given
+    std::filesystem::path knownCsvFile;  // --known-csv; its photos follow those of --known
+    std::filesystem::path iniFile;       // --write-ini; empty: the settings are only printed
+};
+
 struct Options {
     std::filesystem::path settingsFile;  // empty: the default beside the program
     std::optional<int> bdLine;
     std::optional<int> threshold;
     std::optional<int> pWidth;
     std::filesystem::path lineMapFile;
+    std::filesystem::path overlayFile;
     bool json = false;
+    bool csv = false;
     unsigned jobs = 1;
     std::vector<std::filesystem::path> photos;
+    std::optional<CalibrateOptions> calibrate;  // set when the command is `calibrate`
 };
 
 // The outcome of reading the arguments: options to run with, or an exit right away

@@ -1,10 +1,8 @@
-#include "cli/BatchCounter.h"
+#include "cli/CalibrateCommand.h"
 #include "cli/CommandLine.h"
-#include "cli/ProgressLine.h"
-#include "cli/ResultFormat.h"
+#include "cli/CountCommand.h"
 #include "shell/settings/LoadSettings.h"
 
-#include <cstdio>
 #include <iostream>
 
 namespace {
@@ -18,18 +16,14 @@ void ApplyOverrides(const Options& options, CounterSettings& settings) {
     if (options.pWidth) settings.pWidth = static_cast<std::int16_t>(*options.pWidth);
 }
 
-std::vector<tamrex::CountRequest> RequestsFor(const Options& options, const CounterSettings& settings) {
-    std::vector<tamrex::CountRequest> requests;
-    for (const auto& photo : options.photos) requests.push_back({photo, settings, options.lineMapFile});
-    return requests;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     const tamrex::cli::ParsedCommandLine parsed = tamrex::cli::ParseCommandLine(argc, argv);
     if (parsed.exitNow) return *parsed.exitNow;
     const Options& options = parsed.options;
+    // Calibration looks for settings, so it has no use for the ones in the file.
+    if (options.calibrate) return tamrex::cli::RunCalibration(options);
 
     const auto settingsFile =
         options.settingsFile.empty() ? tamrex::DefaultSettingsFile() : options.settingsFile;
@@ -39,22 +33,5 @@ int main(int argc, char** argv) {
         return 1;
     }
     ApplyOverrides(options, load.settings);
-
-    bool allCounted = true;
-    std::size_t finished = 0;
-    tamrex::cli::ProgressLine progress(options.photos.size());
-    tamrex::cli::CountInOrder(RequestsFor(options, load.settings), options.jobs,
-                              [&](const tamrex::CountResult& result) {
-                                  progress.Clear();
-                                  allCounted = allCounted && result.ok();
-                                  if (options.json) {
-                                      std::cout << tamrex::cli::JsonLine(result) << std::endl;
-                                  } else if (result.ok()) {
-                                      std::cout << tamrex::cli::TextLine(result) << std::endl;
-                                  } else {
-                                      std::cerr << "tamrex-count: " << result.error << std::endl;
-                                  }
-                                  progress.Done(++finished);
-                              });
-    return allCounted ? 0 : 1;
+    return tamrex::cli::RunCount(options, load.settings);
 }

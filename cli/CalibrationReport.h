@@ -1,0 +1,18 @@
+#pragma once
+
+#include "counting/Calibrate.h"
+#include "counting/CountResult.h"
+
+#include <string>
+#include <vector>
+
+namespace tamrex::cli {
+
+// What a calibration found, for the operator: the grid searched, the settings
+// chosen, how far each may drift without changing the outcome, and how the
+// settings count each photo. `counted` holds the count runs of the chosen settings,
+// one per known photo, in the same order.
+std::string CalibrationReport(const Calibration& calibration, const std::vector<KnownCount>& known,
+                              const std::vector<CountResult>& counted, double seconds);
+
+}  // namespace tamrex::cli

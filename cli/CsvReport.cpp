@@ -1,0 +1,51 @@
+#include "cli/CsvReport.h"
+
+#include <vector>
+
+namespace tamrex::cli {
+namespace {
+
+constexpr const char* kRowEnd = "\r\n";
+
+bool NeedsQuotes(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") != std::string_view::npos) return true;
+    return !text.empty() && (text.front() == ' ' || text.back() == ' ' || text.front() == '\t' ||
+                             text.back() == '\t');
+}
+
+std::string Row(const std::vector<std::string>& fields) {
+    std::string row;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) row += ',';
+        row += CsvField(fields[i]);
+    }
+    return row + kRowEnd;
+}
+
+}  // namespace
+
+std::string CsvField(std::string_view text) {
+    if (!NeedsQuotes(text)) return std::string(text);
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
+std::string CsvHeader() {
+    return Row({"file", "count", "pass1", "pass2", "pass3", "pass4", "strip_width", "strip_height", "ms",
+                "error"});
+}
+
+std::string CsvRow(const CountResult& result) {
+    if (!result.ok()) return Row({result.photo, "", "", "", "", "", "", "", "", result.error});
+    const auto& passes = result.passLines;
+    return Row({result.photo, std::to_string(result.count()), std::to_string(passes[0]),
+                std::to_string(passes[1]), std::to_string(passes[2]), std::to_string(passes[3]),
+                std::to_string(result.stripWidth), std::to_string(result.stripHeight),
+                std::to_string(result.milliseconds), ""});
+}
+
+}  // namespace tamrex::cli
