@@ -1,13 +1,13 @@
 #include "counting/ImageLibrary.h"
 
-#include <atomic>
+#include "counting/ReplaceFile.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <memory>
 #include <mutex>
-#include <unistd.h>
+#include <string_view>
 
 namespace tamrex {
 namespace {
@@ -19,6 +19,11 @@ void CaptureMessage(FREE_IMAGE_FORMAT, const char* message) {
     libraryMessages += message ? message : "unknown image library error";
 }
 
+struct MemoryCloser {
+    void operator()(FIMEMORY* memory) const noexcept { FreeImage_CloseMemory(memory); }
+};
+using MemoryHandle = std::unique_ptr<FIMEMORY, MemoryCloser>;
+
 struct FileCloser {
     void operator()(std::FILE* file) const noexcept { std::fclose(file); }
 };
@@ -27,15 +32,13 @@ using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
 unsigned DLL_CALLCONV ReadFromFile(void* buffer, unsigned size, unsigned count, fi_handle handle) {
     return static_cast<unsigned>(std::fread(buffer, size, count, static_cast<std::FILE*>(handle)));
 }
-unsigned DLL_CALLCONV WriteToFile(void* buffer, unsigned size, unsigned count, fi_handle handle) {
-    return static_cast<unsigned>(std::fwrite(buffer, size, count, static_cast<std::FILE*>(handle)));
-}
 int DLL_CALLCONV SeekInFile(fi_handle handle, long offset, int origin) {
     return std::fseek(static_cast<std::FILE*>(handle), offset, origin);
 }
 long DLL_CALLCONV TellInFile(fi_handle handle) { return std::ftell(static_cast<std::FILE*>(handle)); }
 
-FreeImageIO FileIO() { return FreeImageIO{ReadFromFile, WriteToFile, SeekInFile, TellInFile}; }
+// Photos are only ever read through this.
+FreeImageIO ReadingIO() { return FreeImageIO{ReadFromFile, nullptr, SeekInFile, TellInFile}; }
 
 bool StartsLikeJpeg(std::FILE* file) {
     unsigned char magic[3] = {};
@@ -68,12 +71,6 @@ std::string SizeProblem(FreeImageIO& io, std::FILE* file, std::uint64_t pixelLim
     return "it is " + std::to_string(width) + " x " + std::to_string(height) + " pixels (" +
            Megapixels(width * height) + " megapixels), more than the limit of " + Megapixels(pixelLimit) +
            " megapixels; scale the photo down, or raise the limit if it really is that big";
-}
-
-std::string TemporaryNameBeside(const std::filesystem::path& target) {
-    static std::atomic<unsigned> serial{0};
-    return "." + target.filename().string() + ".tmp-" + std::to_string(getpid()) + "-" +
-           std::to_string(serial++);
 }
 
 std::string SystemError(int error) { return std::strerror(error); }
@@ -112,7 +109,7 @@ LoadedPhoto LoadJpeg(const std::filesystem::path& photo, std::uint64_t pixelLimi
         loaded.error = "not a JPEG file";
         return loaded;
     }
-    FreeImageIO io = FileIO();
+    FreeImageIO io = ReadingIO();
     loaded.error = SizeProblem(io, file.get(), pixelLimit);
     if (!loaded.error.empty()) return loaded;
     loaded.bitmap.reset(FreeImage_LoadFromHandle(FIF_JPEG, &io, file.get(), JPEG_DEFAULT));
@@ -128,39 +125,24 @@ LoadedPhoto LoadJpeg(const std::filesystem::path& photo, std::uint64_t pixelLimi
     return loaded;
 }
 
-std::string SaveBmpReplacing(FIBITMAP* bitmap, const std::filesystem::path& target) {
+std::string SaveReplacing(FIBITMAP* picture, const std::filesystem::path& target, FREE_IMAGE_FORMAT format,
+                          int flags) {
     EnsureImageLibrary();
     TakeLibraryMessages();
-    const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : ".";
-    const std::filesystem::path temporary = folder / TemporaryNameBeside(target);
-    const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (descriptor < 0) return SystemError(errno);
-    FileHandle file(::fdopen(descriptor, "wb"));
-    if (!file) {
-        const int error = errno;
-        ::close(descriptor);
-        ::unlink(temporary.c_str());
-        return SystemError(error);
-    }
-    FreeImageIO io = FileIO();
-    const bool saved = FreeImage_SaveToHandle(FIF_BMP, bitmap, &io, file.get(), BMP_DEFAULT);
-    // No fsync: the rename already keeps a crash from leaving a half-written map, and a
-    // disk flush per photo would cost more than the whole count.
-    const bool flushed = std::fflush(file.get()) == 0;
-    const int error = errno;
-    const bool closed = std::fclose(file.release()) == 0;
-    if (!saved || !flushed || !closed) {
-        ::unlink(temporary.c_str());
+    const MemoryHandle memory(FreeImage_OpenMemory());
+    if (!memory) return "not enough memory to encode the picture";
+    if (!FreeImage_SaveToMemory(format, picture, memory.get(), flags)) {
         const std::string messages = TakeLibraryMessages();
-        if (!saved) return messages.empty() ? "the image library could not write it" : messages;
-        return SystemError(error);
+        return messages.empty() ? "the image library could not encode the picture" : messages;
     }
-    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
-        const int renameError = errno;
-        ::unlink(temporary.c_str());
-        return SystemError(renameError);
-    }
-    return {};
+    BYTE* data = nullptr;
+    DWORD size = 0;
+    FreeImage_AcquireMemory(memory.get(), &data, &size);
+    return ReplaceFileWith(target, std::string_view(reinterpret_cast<const char*>(data), size));
+}
+
+std::string SaveBmpReplacing(FIBITMAP* bitmap, const std::filesystem::path& target) {
+    return SaveReplacing(bitmap, target, FIF_BMP, BMP_DEFAULT);
 }
 
 }  // namespace tamrex

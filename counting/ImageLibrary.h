@@ -30,9 +30,15 @@ inline constexpr std::uint64_t kDefaultPixelLimit = 100'000'000;
 // before the decoder allocates anything for it.
 LoadedPhoto LoadJpeg(const std::filesystem::path& photo, std::uint64_t pixelLimit = kDefaultPixelLimit);
 
-// Writes a bitmap as BMP so that `target` either keeps its old content or holds the
-// whole new picture: the data goes to a temporary file beside it, which is renamed
-// over the target only once it is complete. Returns an error for a person, or "".
+// Writes a picture in `format` so that `target` either keeps its old content or holds
+// the whole new picture: it is encoded in memory, written to a temporary file beside
+// the target and renamed over it once complete. No fsync: the rename already keeps a
+// crash from leaving a half-written file, and a disk flush per photo would cost more
+// than the whole count. Returns an error for a person, or "".
+std::string SaveReplacing(FIBITMAP* picture, const std::filesystem::path& target, FREE_IMAGE_FORMAT format,
+                          int flags);
+
+// The line map as a 1-bit BMP, replaced whole as above.
 std::string SaveBmpReplacing(FIBITMAP* bitmap, const std::filesystem::path& target);
 
 }  // namespace tamrex

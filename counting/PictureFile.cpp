@@ -1,12 +1,9 @@
 #include "counting/PictureFile.h"
 
 #include "counting/ImageLibrary.h"
-#include "counting/ReplaceFile.h"
 
 #include <algorithm>
 #include <cctype>
-#include <memory>
-#include <string_view>
 
 namespace tamrex {
 namespace {
@@ -14,11 +11,6 @@ namespace {
 // Thin coloured lines and small digits smear under chroma subsampling, so the
 // colour is kept at full resolution.
 constexpr int kJpegFlags = 92 | JPEG_SUBSAMPLING_444 | JPEG_OPTIMIZE;
-
-struct MemoryCloser {
-    void operator()(FIMEMORY* memory) const noexcept { FreeImage_CloseMemory(memory); }
-};
-using MemoryHandle = std::unique_ptr<FIMEMORY, MemoryCloser>;
 
 std::string LowerExtension(const std::filesystem::path& file) {
     std::string extension = file.extension().string();
@@ -44,19 +36,7 @@ std::string PictureNameProblem(const std::filesystem::path& file) {
 std::string SavePictureReplacing(FIBITMAP* picture, const std::filesystem::path& file) {
     const FREE_IMAGE_FORMAT format = PictureFormatOf(file);
     if (format == FIF_UNKNOWN) return PictureNameProblem(file);
-    EnsureImageLibrary();
-    TakeLibraryMessages();
-    const MemoryHandle memory(FreeImage_OpenMemory());
-    if (!memory) return "not enough memory to encode the picture";
-    const int flags = format == FIF_JPEG ? kJpegFlags : PNG_DEFAULT;
-    if (!FreeImage_SaveToMemory(format, picture, memory.get(), flags)) {
-        const std::string messages = TakeLibraryMessages();
-        return messages.empty() ? "the image library could not encode the picture" : messages;
-    }
-    BYTE* data = nullptr;
-    DWORD size = 0;
-    FreeImage_AcquireMemory(memory.get(), &data, &size);
-    return ReplaceFileWith(file, std::string_view(reinterpret_cast<const char*>(data), size));
+    return SaveReplacing(picture, file, format, format == FIF_JPEG ? kJpegFlags : PNG_DEFAULT);
 }
 
 }  // namespace tamrex
