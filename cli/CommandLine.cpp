@@ -64,6 +64,11 @@ void AddCountOptions(CLI::App& app, Options& options) {
                  "pass counts, strip width and height, ms, error)")
         ->excludes(json);
     AddJobs(app, options.jobs, "Count N photos at a time");
+    app.add_option("--max-pixels", options.maxMegapixels,
+                   "Refuse photos of more than N megapixels, from their header, before decoding")
+        ->check(CLI::Range(0.000001, 10000.0))
+        ->type_name("N")
+        ->capture_default_str();
     app.add_option("photos", options.photos, "JPEG photos to count")->type_name("PHOTO");
 }
 

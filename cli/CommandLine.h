@@ -26,6 +26,7 @@ struct Options {
     bool json = false;
     bool csv = false;
     unsigned jobs = 1;
+    double maxMegapixels = 100;  // bigger photos are refused from their header
     std::vector<std::filesystem::path> photos;
     std::optional<CalibrateOptions> calibrate;  // set when the command is `calibrate`
 };

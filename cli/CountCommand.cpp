@@ -13,7 +13,10 @@ namespace {
 
 std::vector<CountRequest> RequestsFor(const Options& options, const CounterSettings& settings) {
     std::vector<CountRequest> requests;
-    for (const auto& photo : options.photos) requests.push_back({photo, settings, options.lineMapFile});
+    const auto pixelLimit = static_cast<std::uint64_t>(options.maxMegapixels * 1e6);
+    for (const auto& photo : options.photos) {
+        requests.push_back({photo, settings, options.lineMapFile, pixelLimit});
+    }
     return requests;
 }
 

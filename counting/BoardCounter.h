@@ -61,13 +61,17 @@ struct BoardCounter {
     int passLines = 0;
     int lineTotal = 0;
 
+    // The four passes over the strip DetectBand cut, in the order of a run: fills in
+    // the pass counts and lines of `result`, and leaves the line map in markImage.
+    // False when no memory is left for a fresh strip.
+    bool RunPasses(CountResult& result);
+
     // The runs a profile marks among the strip's rows, bottom-up.
     std::vector<LineRun> RunsOf(const Profile& profile) const;
 
 private:
-    void PrepareProfiles();
+    int SearchPass(int pass, const Profile& profile);
     void WhitenBlock(const Profile& profile, int& rowY);
-    bool RunPasses(CountResult& result);
 };
 
 }  // namespace tamrex

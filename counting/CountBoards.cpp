@@ -105,31 +105,27 @@ CountResult BoardCounter::CountBoards(const CountRequest& request, CountObserver
     return finish();
 }
 
-bool BoardCounter::RunPasses(CountResult& result) {
-    TrimStripEdges(1);
-    BuildLineProfile(1);
+// Trimming, line profile, rendering into the strip and the count of a search pass.
+int BoardCounter::SearchPass(int pass, const Profile& profile) {
+    TrimStripEdges(pass);
+    BuildLineProfile(pass);
     markImage = stripImage.get();
-    RenderLineMap(markImage, {&lineProfile1});
-    CountLineRuns(lineProfile1);
-    result.passLines[0] = passLines;
+    RenderLineMap(markImage, {&profile});
+    CountLineRuns(profile);
+    return passLines;
+}
+
+bool BoardCounter::RunPasses(CountResult& result) {
+    lineTotal = 0;
+    result.passLines[0] = SearchPass(1, lineProfile1);
 
     if (!CutFreshStrip()) return false;
     EraseFoundLines({&lineProfile1});
-    TrimStripEdges(2);
-    BuildLineProfile(2);
-    markImage = stripImage.get();
-    RenderLineMap(markImage, {&lineProfile2});
-    CountLineRuns(lineProfile2);
-    result.passLines[1] = passLines;
+    result.passLines[1] = SearchPass(2, lineProfile2);
 
     if (!CutFreshStrip()) return false;
     EraseFoundLines({&lineProfile1, &lineProfile2});
-    TrimStripEdges(3);
-    BuildLineProfile(3);
-    markImage = stripImage.get();
-    RenderLineMap(markImage, {&lineProfile3});
-    CountLineRuns(lineProfile3);
-    result.passLines[2] = passLines;
+    result.passLines[2] = SearchPass(3, lineProfile3);
 
     if (!CutFreshStrip()) return false;
     RenderLineMap(stripImage.get(), {&lineProfile1, &lineProfile2, &lineProfile3});
@@ -138,6 +134,7 @@ bool BoardCounter::RunPasses(CountResult& result) {
     RenderLineMap(markImage, {&lineProfile1, &lineProfile2, &lineProfile3, &lineProfile4});
     CountLineRuns(lineProfile4);
     result.passLines[3] = passLines;
+
     const Profile* profiles[] = {&lineProfile1, &lineProfile2, &lineProfile3, &lineProfile4};
     for (int pass = 0; pass < 4; ++pass) result.lineRuns[pass] = RunsOf(*profiles[pass]);
     return true;

@@ -1,10 +1,9 @@
+#include "tests/fixtures/CommandRun.h"
 #include "tests/fixtures/ScratchFolder.h"
 #include "tests/support/StackPhoto.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
-
-#include <sys/wait.h>
 
 namespace tamrex {
 namespace {
@@ -12,17 +11,7 @@ namespace {
 using testing::ReadFile;
 using testing::ScratchFolder;
 
-struct Outcome {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Quote(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
+using Outcome = testing::CommandOutcome;
 
 class TamrexCount : public ::testing::Test {
 protected:
@@ -36,14 +25,7 @@ protected:
     }
 
     Outcome Count(const std::string& arguments) {
-        const std::string command = "cd " + Quote(folder_.path().string()) + " && " + TAMREX_COUNT +
-                                    " --ini Tamrex.ini " + arguments + " > out.txt 2> err.txt";
-        Outcome run;
-        const int raw = std::system(command.c_str());
-        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128;
-        run.out = ReadFile(folder_ / "out.txt");
-        run.err = ReadFile(folder_ / "err.txt");
-        return run;
+        return testing::RunIn(folder_, std::string(TAMREX_COUNT) + " --ini Tamrex.ini " + arguments);
     }
 
     std::vector<nlohmann::json> JsonLines(const std::string& text) {
@@ -110,6 +92,14 @@ TEST_F(TamrexCount, UsageErrorsExitWithTwoAndSayWhatToDo) {
     }
     EXPECT_EQ(Count("--help").status, 0);
     EXPECT_NE(Count("--version").out.find("FreeImage"), std::string::npos);
+}
+
+TEST_F(TamrexCount, APixelLimitOfTheCallersChoiceRefusesBiggerPhotos) {
+    const Outcome small = Count("--max-pixels 0.4 stack.jpg");  // the photo is 800 x 576
+    EXPECT_EQ(small.status, 1);
+    EXPECT_NE(small.err.find("more than the limit of 0.4 megapixels"), std::string::npos) << small.err;
+    EXPECT_EQ(Count("--max-pixels 0.47 stack.jpg").status, 0);
+    EXPECT_EQ(Count("--max-pixels 0 stack.jpg").status, 2);
 }
 
 TEST_F(TamrexCount, ABadSettingsFileStopsBeforeAnyCount) {

@@ -67,11 +67,8 @@ std::int16_t* FieldOf(CounterSettings& settings, const std::string& key) {
 
 }  // namespace
 
-SettingsLoad LoadSettings(const std::filesystem::path& file) {
+SettingsLoad ParseSettings(std::string_view content, const std::string& fileName) {
     SettingsLoad load;
-    std::string content;
-    if (!ReadWholeFile(file, content, load.error)) return load;
-
     const std::vector<std::string_view> lines = SplitLines(content);
     for (std::size_t index = 0; index < lines.size(); ++index) {
         const std::string_view line = lines[index];
@@ -81,7 +78,7 @@ SettingsLoad LoadSettings(const std::filesystem::path& file) {
         const std::string key = UpperCase(line.substr(0, firstEquals));
         std::int16_t* field = FieldOf(load.settings, key);
         if (!field) continue;
-        const std::string where = file.string() + " line " + std::to_string(index + 1) + ": " + key;
+        const std::string where = fileName + " line " + std::to_string(index + 1) + ": " + key;
         if (firstEquals == std::string_view::npos) {
             load.error = where + " has no '=' and no value";
             return load;
@@ -97,6 +94,13 @@ SettingsLoad LoadSettings(const std::filesystem::path& file) {
         *field = parsed.value;
     }
     return load;
+}
+
+SettingsLoad LoadSettings(const std::filesystem::path& file) {
+    std::string content;
+    SettingsLoad load;
+    if (!ReadWholeFile(file, content, load.error)) return load;
+    return ParseSettings(content, file.string());
 }
 
 std::filesystem::path DefaultSettingsFile() {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace tamrex {
 
@@ -19,6 +20,9 @@ struct SettingsLoad {
 // are matched in any letter case but not trimmed; unknown lines are ignored; the
 // last line of a key wins; a key that never appears stays 0. Never writes the file.
 SettingsLoad LoadSettings(const std::filesystem::path& file);
+
+// The same for the content of a file; `fileName` is what messages call it.
+SettingsLoad ParseSettings(std::string_view content, const std::string& fileName);
 
 // The settings file of a program: Tamrex.ini in the folder of its executable, with
 // links followed, so that a link in a bin folder finds the file beside the program.
