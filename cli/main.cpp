@@ -3,6 +3,7 @@
 #include "cli/CountCommand.h"
 #include "shell/settings/LoadSettings.h"
 
+#include <csignal>
 #include <iostream>
 
 namespace {
@@ -19,6 +20,9 @@ void ApplyOverrides(const Options& options, CounterSettings& settings) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Past a file size limit, a write should fail and be reported, not end the process
+    // with the line map half written.
+    std::signal(SIGXFSZ, SIG_IGN);
     const tamrex::cli::ParsedCommandLine parsed = tamrex::cli::ParseCommandLine(argc, argv);
     if (parsed.exitNow) return *parsed.exitNow;
     const Options& options = parsed.options;

@@ -83,6 +83,19 @@ TEST_F(TamrexCount, WritesTheLineMapWhereAsked) {
     EXPECT_FALSE(std::filesystem::exists(folder_ / "test.bmp"));
 }
 
+TEST_F(TamrexCount, ALineMapThatCannotBeWrittenWholeLeavesTheOldOneAndFails) {
+    folder_.WriteFile("map.bmp", "the previous map");
+    // A file size limit of one kilobyte: the map of this photo needs about 45.
+    const Outcome limited = testing::RunIn(folder_, "ulimit -f 1 && " + std::string(TAMREX_COUNT) +
+                                                        " --ini Tamrex.ini --line-map map.bmp stack.jpg");
+    EXPECT_EQ(limited.status, 1);
+    EXPECT_NE(limited.err.find("cannot write line map 'map.bmp': File too large"), std::string::npos)
+        << limited.err;
+    EXPECT_EQ(ReadFile(folder_ / "map.bmp"), "the previous map");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_.path()), {}), 5)
+        << "only Tamrex.ini, stack.jpg, map.bmp and the two output captures";
+}
+
 TEST_F(TamrexCount, UsageErrorsExitWithTwoAndSayWhatToDo) {
     for (const char* arguments : {"", "--bdline 40000 stack.jpg", "--jobs 0 stack.jpg", "--bogus stack.jpg",
                                   "--line-map m.bmp stack.jpg stack.jpg"}) {
