@@ -53,7 +53,7 @@ int RunCount(const Options& options, const CounterSettings& settings) {
     if (options.csv) std::cout << CsvHeader() << std::flush;
     bool allDone = true;
     std::size_t finished = 0;
-    ProgressLine progress(options.photos.size());
+    ProgressLine progress(options.photos.size(), options.json || options.csv);
     CountInOrder(RequestsFor(options, settings), options.jobs, [&](const CountResult& result) {
         progress.Clear();
         Print(options, result);

@@ -10,8 +10,10 @@ constexpr std::size_t kSmallestWatchedBatch = 5;
 
 }  // namespace
 
-ProgressLine::ProgressLine(std::size_t total)
-    : total_(total), shown_(total >= kSmallestWatchedBatch && ::isatty(STDERR_FILENO)) {}
+ProgressLine::ProgressLine(std::size_t total, bool machineReadable)
+    : total_(total),
+      shown_(total >= kSmallestWatchedBatch && ::isatty(STDERR_FILENO) &&
+             !(machineReadable && !::isatty(STDOUT_FILENO))) {}
 
 ProgressLine::~ProgressLine() { Clear(); }
 

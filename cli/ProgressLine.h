@@ -6,11 +6,12 @@
 namespace tamrex::cli {
 
 // "12/40 photos, 35.1 per second, 1 s left" on stderr, rewritten in place, while a
-// batch runs. Shown only when stderr is a terminal and the batch is big enough to
-// be worth watching; erased again at the end so the results stand alone.
+// batch runs. Shown only when stderr is a terminal, the batch is big enough to be
+// worth watching, and no script is reading machine-readable results from a pipe;
+// erased again at the end so the results stand alone.
 class ProgressLine {
 public:
-    explicit ProgressLine(std::size_t total);
+    ProgressLine(std::size_t total, bool machineReadable);
     ~ProgressLine();
     ProgressLine(const ProgressLine&) = delete;
     ProgressLine& operator=(const ProgressLine&) = delete;
