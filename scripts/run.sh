@@ -14,7 +14,7 @@ cd "$folder"
 
 echo
 echo "== Counting the sample photos with tamrex-count (in $folder)"
-"$bin/tamrex-count" ./*.jpg
+"$bin/tamrex-count" -- *.jpg
 
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo
