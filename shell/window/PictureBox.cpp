@@ -1,6 +1,7 @@
 #include "shell/window/PictureBox.h"
 
 #include <QImageReader>
+#include <QMouseEvent>
 #include <QPainter>
 
 namespace tamrex {
@@ -15,6 +16,12 @@ void PictureBox::ShowFile(const QString& path) {
                                       "open the file in another viewer to look at it.")
                                       .arg(path, reader.errorString())
                                 : QString();
+    update();
+}
+
+void PictureBox::ShowImage(const QImage& picture) {
+    image = picture;
+    noticeText.clear();
     update();
 }
 
@@ -35,6 +42,16 @@ void PictureBox::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     if (!image.isNull()) painter.drawImage(rect(), image);
     if (!noticeText.isEmpty()) PaintNotice(painter);
+}
+
+// Acted on at the press, as right clicks usually are. A quick second click comes as a
+// double click, which QWidget hands on to this, so each click is seen.
+void PictureBox::mousePressEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        emit rightClicked();
+    } else {
+        QWidget::mousePressEvent(event);
+    }
 }
 
 void PictureBox::PaintNotice(QPainter& painter) const {

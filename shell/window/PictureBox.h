@@ -8,7 +8,7 @@ class QPainter;
 
 namespace tamrex {
 
-// An image box: shows a picture file stretched to the box, aspect ratio ignored, as the
+// An image box: shows a picture stretched to the box, aspect ratio ignored, as the
 // layout expects. A notice can run across its foot, to say something about the picture
 // or why there is none.
 class PictureBox : public QWidget {
@@ -19,14 +19,19 @@ public:
 
     // Reads the file afresh; when it cannot be read the box is emptied and says why.
     void ShowFile(const QString& path);
+    void ShowImage(const QImage& picture);
     void Clear();
     void SetNotice(const QString& text);  // "" removes it
 
     const QImage& picture() const { return image; }
     const QString& notice() const { return noticeText; }
 
+signals:
+    void rightClicked();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
 
 private:
     void PaintNotice(QPainter& painter) const;

@@ -3,6 +3,7 @@
 #include "counting/CountResult.h"
 #include "shell/window/FontThatFits.h"
 #include "shell/window/LayoutFont.h"
+#include "shell/window/OverlayPicture.h"
 #include "shell/window/PathText.h"
 #include "shell/window/PhotoList.h"
 #include "shell/window/PictureBox.h"
@@ -61,6 +62,7 @@ void Tamrex::CreatePictureBoxes() {
     image1 = new PictureBox(this);
     image1->setObjectName(QStringLiteral("Image1"));
     image1->setGeometry(TwipsRect(6000, 120, 5535, 4215));
+    connect(image1, &PictureBox::rightClicked, this, &Tamrex::ToggleOverlay);
 }
 
 void Tamrex::CreateResultLabels() {
@@ -172,6 +174,8 @@ void Tamrex::ShowSourcePicture(const std::string& photoPath) {
 }
 
 void Tamrex::ShowResult(const CountResult& result) {
+    // A right-click must only ever draw the lines of the run on show.
+    lastCount.reset();
     if (result.ok()) {
         ShowCount(result);
     } else {
@@ -181,7 +185,8 @@ void Tamrex::ShowResult(const CountResult& result) {
 }
 
 void Tamrex::ShowCount(const CountResult& result) {
-    image1->ShowFile(ToText(LineMapFile()));
+    lastCount = result;
+    ShowLineMap();
     ShowResultLine(QStringLiteral("Detected %1 lines.").arg(result.count()));
     label3->setToolTip(QString());
     vTotalCount->setText(QString::number(result.count()));
@@ -202,6 +207,32 @@ void Tamrex::ShowFailure(const CountResult& result) {
 void Tamrex::ShowResultLine(const QString& text) {
     label3->setFont(FontThatFits(resultLineFont, text, label3->size(), kSmallestMessagePixels));
     label3->setText(text);
+}
+
+// Each count opens on its line map; the overlay is there for whoever asks for it.
+void Tamrex::ToggleOverlay() {
+    if (!lastCount) return;
+    if (showingOverlay) {
+        ShowLineMap();
+    } else {
+        ShowOverlay();
+    }
+}
+
+// When the overlay cannot be drawn the line map stays, with the reason beneath it.
+void Tamrex::ShowOverlay() {
+    const OverlayPicture overlay = DrawOverlayPicture(*lastCount);
+    if (overlay.image.isNull()) {
+        image1->SetNotice(overlay.error);
+        return;
+    }
+    image1->ShowImage(overlay.image);
+    showingOverlay = true;
+}
+
+void Tamrex::ShowLineMap() {
+    image1->ShowFile(ToText(LineMapFile()));
+    showingOverlay = false;
 }
 
 }  // namespace tamrex

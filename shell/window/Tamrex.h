@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 class QColor;
@@ -50,12 +51,17 @@ private:
     void ShowCount(const CountResult& result);
     void ShowFailure(const CountResult& result);
     void ShowResultLine(const QString& text);
+    void ToggleOverlay();
+    void ShowOverlay();
+    void ShowLineMap();
 
     const std::filesystem::path workingFolder;
     const CounterSettings counterSettings;
     QString imageFile;  // the photo last selected, without its folder
     BoardCounter counter;
     bool sourcePictureShown = false;  // whether the current run got as far as its photo
+    std::optional<CountResult> lastCount;  // the result Image1 shows, if it was a count
+    bool showingOverlay = false;  // Image1 shows the lines over the photo, not the line map
 
     QFont resultLineFont;
     PictureBox* image1 = nullptr;

@@ -1,5 +1,6 @@
 #include "shell/window/PictureBox.h"
 
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -11,6 +12,8 @@ class PictureBoxTest : public QObject {
 private slots:
     void stretchesThePictureOverTheWholeBox();
     void saysWhichFileItCannotShow();
+    void showsAPictureHeldInMemoryStretchedToo();
+    void tellsOfEachRightClick();
 };
 
 // Two pixels, red and blue, in a box of another shape: each colour takes its half of the
@@ -43,6 +46,38 @@ void PictureBoxTest::saysWhichFileItCannotShow() {
     QVERIFY2(box.notice().contains(file), qPrintable(box.notice()));
     box.Clear();
     QVERIFY(box.notice().isEmpty());
+}
+
+void PictureBoxTest::showsAPictureHeldInMemoryStretchedToo() {
+    QImage twoRows(1, 2, QImage::Format_BGR888);
+    twoRows.setPixelColor(0, 0, Qt::green);
+    twoRows.setPixelColor(0, 1, Qt::blue);
+    PictureBox box;
+    box.resize(60, 90);
+    box.SetNotice(QStringLiteral("about the last picture"));
+
+    box.ShowImage(twoRows);
+    QCOMPARE(box.picture(), twoRows);
+    QVERIFY(box.notice().isEmpty());
+    const QImage shown = box.grab().toImage();
+    QCOMPARE(shown.pixelColor(0, 0), QColor(Qt::green));
+    QCOMPARE(shown.pixelColor(59, 0), QColor(Qt::green));
+    QCOMPARE(shown.pixelColor(0, 89), QColor(Qt::blue));
+    QCOMPARE(shown.pixelColor(59, 89), QColor(Qt::blue));
+}
+
+void PictureBoxTest::tellsOfEachRightClick() {
+    PictureBox box;
+    box.resize(60, 90);
+    QSignalSpy rightClicks(&box, &PictureBox::rightClicked);
+    QTest::mouseClick(&box, Qt::LeftButton);
+    QTest::mouseClick(&box, Qt::MiddleButton);
+    QCOMPARE(rightClicks.count(), 0);
+    QTest::mouseClick(&box, Qt::RightButton);
+    QCOMPARE(rightClicks.count(), 1);
+    // The second click of a quick pair comes as a double click, and is told of too.
+    QTest::mouseDClick(&box, Qt::RightButton);
+    QCOMPARE(rightClicks.count(), 2);
 }
 
 QTEST_MAIN(PictureBoxTest)
