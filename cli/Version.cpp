@@ -5,7 +5,8 @@
 namespace tamrex::cli {
 
 std::string VersionText() {
-    return std::string("tamrex-count ") + TAMREX_VERSION + " (FreeImage " + FreeImage_GetVersion() + ")";
+    return std::string("tamrex-count ") + TAMREX_VERSION + " (FreeImage " + FreeImage_GetVersion() + ", " +
+           TAMREX_WINDOW_QT + ")";
 }
 
 }  // namespace tamrex::cli

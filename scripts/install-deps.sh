@@ -13,6 +13,7 @@ packages=(
   xvfb xauth x11-apps imagemagick
   valgrind clang libclang-rt-14-dev bc
   python3
+  dpkg-dev fakeroot desktop-file-utils man-db groff-base
 )
 
 if [ "$(id -u)" -ne 0 ]; then

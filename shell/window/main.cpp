@@ -1,11 +1,26 @@
 #include "shell/settings/LoadSettings.h"
 #include "shell/window/PathText.h"
 #include "shell/window/StartTamrex.h"
+#include "shell/window/WindowCommandLine.h"
 
 #include <QApplication>
 #include <QDir>
 
+#include <iostream>
+
 int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
-    return tamrex::RunTamrex(tamrex::ToPath(QDir::currentPath()), tamrex::DefaultSettingsFile());
+    // Answered before Qt starts, so that they work without a display.
+    if (const auto text = tamrex::InformationAsked({argv + 1, argv + argc})) {
+        std::cout << *text;
+        return 0;
+    }
+    QApplication application(argc, argv);  // takes its own options out of argv
+    const tamrex::StartFolder start =
+        tamrex::ChooseStartFolder({argv + 1, argv + argc}, tamrex::ToPath(QDir::currentPath()));
+    if (!start.error.empty()) {
+        std::cerr << "tamrex: " << start.error << "\nGive one photo, or one folder of photos; "
+                  << "'tamrex --help' tells more.\n";
+        return 2;
+    }
+    return tamrex::RunTamrex(start.folder, tamrex::DefaultSettingsFile());
 }
