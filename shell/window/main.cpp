@@ -6,9 +6,12 @@
 #include <QApplication>
 #include <QDir>
 
+#include <csignal>
 #include <iostream>
 
 int main(int argc, char* argv[]) {
+    // Past a file size limit, writing test.bmp should fail and be shown, not end the window.
+    std::signal(SIGXFSZ, SIG_IGN);
     // Answered before Qt starts, so that they work without a display.
     if (const auto text = tamrex::InformationAsked({argv + 1, argv + argc})) {
         std::cout << *text;
