@@ -1,6 +1,4 @@
-#include "tests/fixtures/CommandRun.h"
-#include "tests/fixtures/ScratchFolder.h"
-#include "tests/support/StackPhoto.h"
+#include "tests/fixtures/CountCommandFolder.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -9,33 +7,17 @@ namespace tamrex {
 namespace {
 
 using testing::ReadFile;
-using testing::ScratchFolder;
 
 using Outcome = testing::CommandOutcome;
 
-class TamrexCount : public ::testing::Test {
+class TamrexCount : public testing::CountCommandFolder {
 protected:
-    void SetUp() override {
-        folder_.WriteFile("Tamrex.ini", "BDLINE=400\r\nTHRESHOLD=110\r\nPWIDTH=25\r\n");
-        testing::StackPhotoRecipe recipe;
-        recipe.boards = 18;
-        recipe.gapRows = 5;
-        std::string error;
-        ASSERT_TRUE(testing::WriteStackPhoto(recipe, (folder_ / "stack.jpg").string(), error)) << error;
-    }
-
-    Outcome Count(const std::string& arguments) {
-        return testing::RunIn(folder_, std::string(TAMREX_COUNT) + " --ini Tamrex.ini " + arguments);
-    }
-
     std::vector<nlohmann::json> JsonLines(const std::string& text) {
         std::vector<nlohmann::json> lines;
         std::istringstream in(text);
         for (std::string line; std::getline(in, line);) lines.push_back(nlohmann::json::parse(line));
         return lines;
     }
-
-    ScratchFolder folder_;
 };
 
 TEST_F(TamrexCount, PrintsOneJsonObjectPerPhotoInTheOrderGiven) {

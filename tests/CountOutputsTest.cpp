@@ -1,7 +1,6 @@
 // The report and picture options of tamrex-count: --csv and --overlay.
 #include "counting/Bitmap.h"
-#include "tests/fixtures/CommandRun.h"
-#include "tests/support/StackPhoto.h"
+#include "tests/fixtures/CountCommandFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,30 +10,14 @@ namespace tamrex {
 namespace {
 
 using testing::CommandOutcome;
-using testing::ScratchFolder;
 using testing::ShellQuoted;
 
-class CountOutputs : public ::testing::Test {
+class CountOutputs : public testing::CountCommandFolder {
 protected:
-    void SetUp() override {
-        folder_.WriteFile("Tamrex.ini", "BDLINE=400\r\nTHRESHOLD=110\r\nPWIDTH=25\r\n");
-        testing::StackPhotoRecipe recipe;
-        recipe.boards = 18;
-        recipe.gapRows = 5;
-        std::string error;
-        ASSERT_TRUE(testing::WriteStackPhoto(recipe, (folder_ / "stack.jpg").string(), error)) << error;
-    }
-
     // Copies of the photo under names that need care in a CSV file.
     void CopyPhotoAs(const std::string& name) {
         std::filesystem::copy_file(folder_ / "stack.jpg", folder_ / name);
     }
-
-    CommandOutcome Count(const std::string& arguments) {
-        return RunIn(folder_, std::string(TAMREX_COUNT) + " --ini Tamrex.ini " + arguments);
-    }
-
-    ScratchFolder folder_;
 };
 
 TEST_F(CountOutputs, CsvQuotesOddFileNamesAsRfc4180Asks) {
