@@ -1,6 +1,6 @@
 #include "cli/BatchCounter.h"
 #include "tests/fixtures/ScratchFolder.h"
-#include "tests/support/StackPhoto.h"
+#include "tools/photo/StackPhoto.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // tamrex-count calibrate, as an operator runs it: known counts in, settings file out.
 #include "shell/settings/LoadSettings.h"
 #include "tests/fixtures/CommandRun.h"
-#include "tests/support/StackPhoto.h"
+#include "tools/photo/StackPhoto.h"
 
 #include <gtest/gtest.h>
 

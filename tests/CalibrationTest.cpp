@@ -3,7 +3,7 @@
 #include "counting/ImageLibrary.h"
 #include "counting/SettingsSweep.h"
 #include "tests/fixtures/ScratchFolder.h"
-#include "tests/support/StackPhoto.h"
+#include "tools/photo/StackPhoto.h"
 
 #include <gtest/gtest.h>
 

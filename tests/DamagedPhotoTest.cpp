@@ -3,7 +3,7 @@
 // Each one is counted, or refused with a reason; none may crash or hang the run.
 #include "counting/BoardCounter.h"
 #include "tests/fixtures/ScratchFolder.h"
-#include "tests/support/StackPhoto.h"
+#include "tools/photo/StackPhoto.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "tests/support/StackPhoto.h"
+#include "tools/photo/StackPhoto.h"
 
 #include "counting/Bitmap.h"
 

@@ -2,7 +2,7 @@
 
 #include "counting/BoardCounter.h"
 #include "shell/window/PathText.h"
-#include "tests/support/StackPhoto.h"
+#include "tools/photo/StackPhoto.h"
 
 #include <QColor>
 #include <QFile>

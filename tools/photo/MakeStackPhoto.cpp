@@ -1,6 +1,6 @@
 // tamrex-make-photo: writes one synthetic photo of a board stack as a JPEG file.
 
-#include "tests/support/StackPhoto.h"
+#include "tools/photo/StackPhoto.h"
 
 #include <CLI/CLI.hpp>
 
