@@ -13,10 +13,11 @@ std::uint8_t ColumnMask(int first, int last) {
 
 int PopCount(std::uint8_t byte) { return __builtin_popcount(byte); }
 
-// Built twice, and the loader picks the popcnt instruction where the processor has it:
-// without it the counts go through a library routine several times slower.
-__attribute__((target_clones("popcnt", "default")))
-int CountSetBits(const std::uint8_t* bits, int from, int to) {
+// The same count built twice: with the popcnt instruction, and without it for the
+// processors that lack it, where it goes through a library routine several times
+// slower. Chosen once at run time rather than by an ifunc, which would run before
+// the sanitizers' runtimes are ready.
+inline __attribute__((always_inline)) int SetBitsIn(const std::uint8_t* bits, int from, int to) {
     if (to <= from) return 0;
     const int firstByte = from >> 3;
     const int lastByte = (to - 1) >> 3;
@@ -32,6 +33,17 @@ int CountSetBits(const std::uint8_t* bits, int from, int to) {
     }
     for (; byte < lastByte; ++byte) total += PopCount(bits[byte]);
     return total + PopCount(bits[lastByte] & ColumnMask(0, (to - 1) & 7));
+}
+
+__attribute__((target("popcnt"))) int SetBitsWithPopcnt(const std::uint8_t* bits, int from, int to) {
+    return SetBitsIn(bits, from, to);
+}
+
+int SetBitsPortably(const std::uint8_t* bits, int from, int to) { return SetBitsIn(bits, from, to); }
+
+int CountSetBits(const std::uint8_t* bits, int from, int to) {
+    static const bool hasPopcnt = __builtin_cpu_supports("popcnt");
+    return hasPopcnt ? SetBitsWithPopcnt(bits, from, to) : SetBitsPortably(bits, from, to);
 }
 
 }  // namespace
