@@ -2,8 +2,8 @@
 // decoding the JPEG, thresholding it once and saving a 1-bit BMP. Both are timed in
 // one process, alternating, so that a busy machine slows both alike.
 #include "counting/BoardCounter.h"
-#include "counting/ImageLibrary.h"
-#include "shell/settings/LoadSettings.h"
+#include "image/ImageLibrary.h"
+#include "settings/LoadSettings.h"
 
 #include <algorithm>
 #include <chrono>

@@ -1,9 +1,9 @@
 #include "cli/CalibrateCommand.h"
 
-#include "cli/BatchCounter.h"
+#include "counting/BatchCounter.h"
 #include "cli/CalibrationReport.h"
-#include "cli/KnownCounts.h"
-#include "cli/SettingsFileWriter.h"
+#include "calibration/KnownCounts.h"
+#include "settings/SettingsFileWriter.h"
 
 #include <chrono>
 #include <iostream>

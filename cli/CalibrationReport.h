@@ -1,6 +1,6 @@
 #pragma once
 
-#include "counting/Calibrate.h"
+#include "calibration/Calibrate.h"
 #include "counting/CountResult.h"
 
 #include <string>

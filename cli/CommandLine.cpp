@@ -1,8 +1,8 @@
 #include "cli/CommandLine.h"
 
-#include "cli/KnownCounts.h"
+#include "calibration/KnownCounts.h"
 #include "cli/Version.h"
-#include "counting/PictureFile.h"
+#include "image/PictureFile.h"
 
 #include <CLI/CLI.hpp>
 

@@ -1,10 +1,10 @@
 #include "cli/CountCommand.h"
 
-#include "cli/BatchCounter.h"
+#include "counting/BatchCounter.h"
 #include "cli/CsvReport.h"
 #include "cli/ProgressLine.h"
 #include "cli/ResultFormat.h"
-#include "counting/LineOverlay.h"
+#include "overlay/LineOverlay.h"
 
 #include <iostream>
 

@@ -1,7 +1,7 @@
 #include "cli/CalibrateCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/CountCommand.h"
-#include "shell/settings/LoadSettings.h"
+#include "settings/LoadSettings.h"
 
 #include <csignal>
 #include <iostream>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "counting/Bitmap.h"
+#include "image/Bitmap.h"
 #include "counting/CountResult.h"
 #include "counting/CounterSettings.h"
-#include "counting/ImageLibrary.h"
+#include "image/ImageLibrary.h"
 #include "counting/Profile.h"
 
 #include <filesystem>

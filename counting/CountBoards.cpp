@@ -1,7 +1,7 @@
 #include "counting/BoardCounter.h"
-#include "counting/Binarize.h"
+#include "image/Binarize.h"
 #include "counting/CountObserver.h"
-#include "counting/ImageLibrary.h"
+#include "image/ImageLibrary.h"
 
 #include <algorithm>
 #include <chrono>

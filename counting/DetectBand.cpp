@@ -1,7 +1,7 @@
 #include "counting/BoardCounter.h"
-#include "counting/RowBits.h"
+#include "image/RowBits.h"
 #include "counting/Saturation.h"
-#include "counting/StripCrop.h"
+#include "image/StripCrop.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 #include "counting/BoardCounter.h"
-#include "counting/RowBits.h"
+#include "image/RowBits.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // Any bytes at all, given to the settings reader as its file: it must load them or
 // refuse them with a message naming the file, and what it loads must read back the same.
 #include "fuzz/FuzzCheck.h"
-#include "fuzz/ScratchFolder.h"
-#include "shell/settings/LoadSettings.h"
+#include "tests/fixtures/ScratchFolder.h"
+#include "settings/LoadSettings.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -14,7 +14,7 @@ namespace tamrex::fuzz {
 namespace {
 
 const std::filesystem::path& Folder() {
-    static const ScratchFolder folder;
+    static const testing::ScratchFolder folder;
     return folder.path();
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "counting/Bitmap.h"
+#include "image/Bitmap.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Draws the Tamrex icon for the desktop's hicolor theme: a PNG for each size and an SVG.
 
-The artwork is the window's own, drawn by shell/window/icons/make_icon.py, snapped to the
+The artwork is the window's own, drawn by window/icons/make_icon.py, snapped to the
 pixel grid of each size. The SVG is the 128-pixel drawing as rectangles, so it scales
 without blurring.
 
@@ -14,8 +14,8 @@ import struct
 import sys
 import zlib
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "shell",
-                                "window", "icons"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "window",
+                                "icons"))
 from make_icon import draw  # noqa: E402  (found through the path above)
 
 SIZES = (16, 22, 24, 32, 48, 64, 128, 256)

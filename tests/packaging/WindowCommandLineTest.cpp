@@ -1,4 +1,4 @@
-#include "shell/window/WindowCommandLine.h"
+#include "window/WindowCommandLine.h"
 #include "tests/fixtures/ScratchFolder.h"
 
 #include <QtGlobal>

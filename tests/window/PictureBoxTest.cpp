@@ -1,4 +1,4 @@
-#include "shell/window/PictureBox.h"
+#include "window/PictureBox.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>

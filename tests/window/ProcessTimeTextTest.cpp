@@ -1,4 +1,4 @@
-#include "shell/window/ProcessTimeText.h"
+#include "window/ProcessTimeText.h"
 
 #include <QTest>
 

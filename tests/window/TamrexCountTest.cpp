@@ -1,8 +1,8 @@
 // The window at work: what it lists, what a selection counts, what it shows afterwards,
 // and what it does when a photo or the line map lets it down.
 
-#include "shell/window/PictureBox.h"
-#include "shell/window/Tamrex.h"
+#include "window/PictureBox.h"
+#include "window/Tamrex.h"
 #include "tests/window/WorkingFolder.h"
 
 #include <QDir>

@@ -1,8 +1,8 @@
 // The window against its drawing: where every control sits, what it says and in which
 // font and colour, and how the keyboard moves between controls.
 
-#include "shell/window/PictureBox.h"
-#include "shell/window/Tamrex.h"
+#include "window/PictureBox.h"
+#include "window/Tamrex.h"
 #include "tests/window/WorkingFolder.h"
 
 #include <QDataStream>

@@ -1,11 +1,11 @@
 // A right-click on Image1 turns the lines of the count shown over its photo on and off;
 // every count opens on its line map.
 
-#include "counting/ImageLibrary.h"
-#include "counting/LineOverlay.h"
-#include "shell/window/PathText.h"
-#include "shell/window/PictureBox.h"
-#include "shell/window/Tamrex.h"
+#include "image/ImageLibrary.h"
+#include "overlay/LineOverlay.h"
+#include "window/PathText.h"
+#include "window/PictureBox.h"
+#include "window/Tamrex.h"
 #include "tests/window/WorkingFolder.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
 // The program's start and end: the settings file decides whether the window opens at all,
 // and Exit or closing the window ends the program.
 
-#include "shell/window/PathText.h"
-#include "shell/window/StartTamrex.h"
-#include "shell/window/Tamrex.h"
+#include "window/PathText.h"
+#include "window/StartTamrex.h"
+#include "window/Tamrex.h"
 #include "tests/window/WorkingFolder.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "tests/window/WorkingFolder.h"
 
 #include "counting/BoardCounter.h"
-#include "shell/window/PathText.h"
+#include "window/PathText.h"
 #include "tools/photo/StackPhoto.h"
 
 #include <QColor>

@@ -1,6 +1,6 @@
 #include "tools/photo/StackPhoto.h"
 
-#include "counting/Bitmap.h"
+#include "image/Bitmap.h"
 
 #include <algorithm>
 #include <cerrno>

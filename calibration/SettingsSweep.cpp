@@ -1,0 +1,98 @@
+#include "calibration/SettingsSweep.h"
+
+#include "image/Binarize.h"
+
+#include <new>
+
+namespace tamrex {
+namespace {
+
+void Need(bool allocated) {
+    if (!allocated) throw std::bad_alloc();
+}
+
+std::vector<bool> MarkedRows(const BoardCounter& counter) {
+    std::vector<bool> marked(static_cast<std::size_t>(counter.imgHeight));
+    for (int row = 0; row < counter.imgHeight; ++row) {
+        marked[row] = counter.lineProfile1[row] > 0 || counter.lineProfile2[row] > 0 ||
+                      counter.lineProfile3[row] > 0;
+    }
+    return marked;
+}
+
+}  // namespace
+
+bool SettingsSweep::CountAt(int threshold, const std::vector<int>& bdLines, const std::vector<int>& pWidths,
+                            std::vector<SweptCount>& counts) {
+    counts.clear();
+    if (!CutBand(threshold)) return false;
+    counts.resize(bdLines.size() * pWidths.size());
+    std::vector<int> splitLines(pWidths.size());
+    std::vector<bool> linesOfLastSplit;
+    for (std::size_t b = 0; b < bdLines.size(); ++b) {
+        const int lines = LinesOfFirstThreePasses(bdLines[b]);
+        std::vector<bool> marked = MarkedRows(counter_);
+        // Neighbouring BDLINE values mostly find the same lines; pass 4 then agrees too.
+        if (b == 0 || marked != linesOfLastSplit) {
+            SplitLinesFound(pWidths, splitLines);
+            linesOfLastSplit = std::move(marked);
+        }
+        for (std::size_t p = 0; p < pWidths.size(); ++p) {
+            counts[b * pWidths.size() + p] = {lines + splitLines[p] + 1, splitLines[p]};
+        }
+    }
+    return true;
+}
+
+bool SettingsSweep::CutBand(int threshold) {
+    counter_.settings.threshold = static_cast<std::int16_t>(threshold);
+    counter_.binaryImage = ThresholdPhoto(grey_, static_cast<BYTE>(threshold));
+    Need(counter_.binaryImage != nullptr);
+    counter_.imgWidth = static_cast<int>(FreeImage_GetWidth(counter_.binaryImage.get()));
+    counter_.imgHeight = static_cast<int>(FreeImage_GetHeight(counter_.binaryImage.get()));
+    const bool band = counter_.DetectBand();
+    counter_.binaryImage.reset();
+    return band;
+}
+
+// The same stages in the same order as a count run; only the renderings of passes 1
+// to 3 are left out, as each draws into a strip that is replaced before anything
+// reads it.
+int SettingsSweep::LinesOfFirstThreePasses(int bdLine) {
+    counter_.settings.bdLine = static_cast<std::int16_t>(bdLine);
+    counter_.lineTotal = 0;
+    Need(counter_.CutFreshStrip());
+    counter_.TrimStripEdges(1);
+    counter_.BuildLineProfile(1);
+    counter_.CountLineRuns(counter_.lineProfile1);
+
+    Need(counter_.CutFreshStrip());
+    counter_.EraseFoundLines({&counter_.lineProfile1});
+    counter_.TrimStripEdges(2);
+    counter_.BuildLineProfile(2);
+    counter_.CountLineRuns(counter_.lineProfile2);
+
+    Need(counter_.CutFreshStrip());
+    counter_.EraseFoundLines({&counter_.lineProfile1, &counter_.lineProfile2});
+    counter_.TrimStripEdges(3);
+    counter_.BuildLineProfile(3);
+    counter_.CountLineRuns(counter_.lineProfile3);
+    return counter_.lineTotal;
+}
+
+void SettingsSweep::SplitLinesFound(const std::vector<int>& pWidths, std::vector<int>& splitLines) {
+    splitter_.imgWidth = 1;
+    splitter_.imgHeight = counter_.imgHeight;
+    splitter_.stripImage.reset(FreeImage_Allocate(1, counter_.imgHeight, 1));
+    Need(splitter_.stripImage != nullptr);
+    splitter_.RenderLineMap(splitter_.stripImage.get(),
+                            {&counter_.lineProfile1, &counter_.lineProfile2, &counter_.lineProfile3});
+    for (std::size_t p = 0; p < pWidths.size(); ++p) {
+        splitter_.settings.pWidth = static_cast<std::int16_t>(pWidths[p]);
+        splitter_.SplitThickRuns();
+        splitter_.CountLineRuns(splitter_.lineProfile4);
+        splitLines[p] = splitter_.passLines;
+    }
+}
+
+}  // namespace tamrex

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "counting/CounterSettings.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace tamrex {
+
+// The settings as the settings file holds them, CR LF line ends, each comment first
+// on a line of its own behind "; ", without any "=" or line break it held.
+std::string SettingsFileText(const CounterSettings& settings, const std::vector<std::string>& comments);
+
+// Writes the file whole or not at all. Returns an error for a person, or "".
+std::string WriteSettingsFile(const std::filesystem::path& file, const CounterSettings& settings,
+                              const std::vector<std::string>& comments);
+
+}  // namespace tamrex

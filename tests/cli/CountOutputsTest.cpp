@@ -1,0 +1,106 @@
+// The report and picture options of tamrex-count: --csv and --overlay.
+#include "image/Bitmap.h"
+#include "tests/fixtures/CountCommandFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+namespace tamrex {
+namespace {
+
+using testing::CommandOutcome;
+using testing::ShellQuoted;
+
+class CountOutputs : public testing::CountCommandFolder {
+protected:
+    // Copies of the photo under names that need care in a CSV file.
+    void CopyPhotoAs(const std::string& name) {
+        std::filesystem::copy_file(folder_ / "stack.jpg", folder_ / name);
+    }
+};
+
+TEST_F(CountOutputs, CsvQuotesOddFileNamesAsRfc4180Asks) {
+    const std::string oddNames[] = {"a,b.jpg", "say \"cheese\".jpg", " leading blank.jpg", "two\nlines.jpg"};
+    std::string arguments = "--csv -j 2";
+    for (const std::string& name : oddNames) {
+        CopyPhotoAs(name);
+        arguments += " " + ShellQuoted(name);
+    }
+    const CommandOutcome run = Count(arguments);
+    EXPECT_EQ(run.status, 0) << run.err;
+    const std::string rest = ",18,";
+    const std::string expected[] = {"\"a,b.jpg\"", "\"say \"\"cheese\"\".jpg\"", "\" leading blank.jpg\"",
+                                    "\"two\nlines.jpg\""};
+    std::size_t at = run.out.find("\r\n") + 2;  // past the header
+    for (const std::string& field : expected) {
+        ASSERT_EQ(run.out.compare(at, field.size() + rest.size(), field + rest), 0)
+            << "expected a row starting " << field << rest << " in:\n"
+            << run.out;
+        at = run.out.find("\r\n", at) + 2;
+    }
+    EXPECT_EQ(at, run.out.size());
+}
+
+TEST_F(CountOutputs, CsvHasAHeaderAndOneRowPerPhotoInOrderWithFailuresInTheirRow) {
+    folder_.WriteFile("bad.jpg", "not a photo");
+    const CommandOutcome run = Count("--csv -j 2 stack.jpg bad.jpg stack.jpg");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "");
+    std::vector<std::string> rows;
+    for (std::size_t at = 0, end; (end = run.out.find("\r\n", at)) != std::string::npos; at = end + 2) {
+        rows.push_back(run.out.substr(at, end - at));
+    }
+    ASSERT_EQ(rows.size(), 4u) << run.out;
+    EXPECT_EQ(rows[0], "file,count,pass1,pass2,pass3,pass4,strip_width,strip_height,ms,error");
+    EXPECT_EQ(rows[1].rfind("stack.jpg,18,", 0), 0u) << rows[1];
+    EXPECT_EQ(std::count(rows[1].begin(), rows[1].end(), ','), 9);
+    EXPECT_EQ(rows[1].back(), ',') << "a counted photo has no error";
+    EXPECT_EQ(rows[2], "bad.jpg,,,,,,,,,cannot read photo 'bad.jpg': not a JPEG file");
+    EXPECT_EQ(rows[3].substr(0, rows[3].rfind(',', rows[3].size() - 2)),
+              rows[1].substr(0, rows[1].rfind(',', rows[1].size() - 2)))
+        << "the same photo gives the same row but for its time";
+}
+
+TEST_F(CountOutputs, CsvAndJsonCannotBeAskedTogether) {
+    const CommandOutcome run = Count("--csv --json stack.jpg");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("--json excludes --csv"), std::string::npos) << run.err;
+}
+
+TEST_F(CountOutputs, OverlayIsWrittenInTheFormatItsNameAsksFor) {
+    const CommandOutcome png = Count("--overlay lines.png stack.jpg");
+    EXPECT_EQ(png.status, 0) << png.err;
+    EXPECT_EQ(FreeImage_GetFileType((folder_ / "lines.png").c_str(), 0), FIF_PNG);
+    const CommandOutcome jpeg = Count("--json --overlay lines.JPG stack.jpg");
+    EXPECT_EQ(jpeg.status, 0) << jpeg.err;
+    EXPECT_EQ(FreeImage_GetFileType((folder_ / "lines.JPG").c_str(), 0), FIF_JPEG);
+
+    const BitmapHandle overlay(FreeImage_Load(FIF_PNG, (folder_ / "lines.png").c_str(), PNG_DEFAULT));
+    ASSERT_TRUE(overlay);
+    EXPECT_EQ(FreeImage_GetWidth(overlay.get()), 800u);
+    EXPECT_EQ(FreeImage_GetBPP(overlay.get()), 24u);
+}
+
+TEST_F(CountOutputs, OverlayMistakesAreToldBeforeOrAfterCounting) {
+    const CommandOutcome twoPhotos = Count("--overlay lines.png stack.jpg stack.jpg");
+    EXPECT_EQ(twoPhotos.status, 2);
+    EXPECT_NE(twoPhotos.err.find("--overlay: writes the picture of one photo; 2 photos were given"),
+              std::string::npos)
+        << twoPhotos.err;
+    const CommandOutcome bmp = Count("--overlay lines.bmp stack.jpg");
+    EXPECT_EQ(bmp.status, 2);
+    EXPECT_NE(bmp.err.find("'lines.bmp' has no picture extension I can write: name it .png or .jpg"),
+              std::string::npos)
+        << bmp.err;
+
+    const CommandOutcome nowhere = Count("--overlay missing/lines.png stack.jpg");
+    EXPECT_EQ(nowhere.status, 1);
+    EXPECT_NE(nowhere.out.find("stack.jpg: count 18"), std::string::npos) << "the count is still reported";
+    EXPECT_NE(nowhere.err.find("cannot write overlay 'missing/lines.png': No such file or directory"),
+              std::string::npos)
+        << nowhere.err;
+}
+
+}  // namespace
+}  // namespace tamrex

@@ -1,0 +1,141 @@
+#include "settings/LoadSettings.h"
+#include "settings/SettingsValue.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <unistd.h>
+
+namespace tamrex {
+namespace {
+
+class SettingsFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/tamrex-settings-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        folder_ = pattern;
+    }
+    void TearDown() override { std::filesystem::remove_all(folder_); }
+
+    std::filesystem::path Write(const std::string& content) {
+        const auto path = folder_ / "Tamrex.ini";
+        std::ofstream(path, std::ios::binary) << content;
+        return path;
+    }
+    SettingsLoad Load(const std::string& content) { return LoadSettings(Write(content)); }
+
+    std::filesystem::path folder_;
+};
+
+CounterSettings Settings(int bdLine, int threshold, int pWidth) {
+    return {static_cast<std::int16_t>(bdLine), static_cast<std::int16_t>(threshold),
+            static_cast<std::int16_t>(pWidth)};
+}
+
+TEST_F(SettingsFile, ReadsTheThreeKeysInAnyOrderAndLetterCase) {
+    const SettingsLoad load = Load("PWidth=12\r\nbdline=40\r\nTHRESHOLD=128\r\n");
+    ASSERT_TRUE(load.ok()) << load.error;
+    EXPECT_EQ(load.settings, Settings(40, 128, 12));
+}
+
+TEST_F(SettingsFile, LineEndsOfEverySystemAndALastLineWithoutOne) {
+    EXPECT_EQ(Load("BDLINE=1\nTHRESHOLD=2\nPWIDTH=3").settings, Settings(1, 2, 3));
+    EXPECT_EQ(Load("BDLINE=1\rTHRESHOLD=2\r\nPWIDTH=3\n").settings, Settings(1, 2, 3));
+}
+
+TEST_F(SettingsFile, KeysAreNotTrimmedButValuesAre) {
+    EXPECT_EQ(Load("THRESHOLD= 128 \r\n").settings.threshold, 128);
+    EXPECT_EQ(Load("THRESHOLD =128\r\n").settings.threshold, 0);
+    EXPECT_EQ(Load(" BDLINE=5\r\n").settings.bdLine, 0);
+}
+
+TEST_F(SettingsFile, TextAfterASecondEqualsSignIsIgnoredAndTheLastLineWins) {
+    EXPECT_EQ(Load("BDLINE=40=50\r\n").settings.bdLine, 40);
+    EXPECT_EQ(Load("BDLINE=30\r\nBDLINE=45\r\n").settings.bdLine, 45);
+}
+
+TEST_F(SettingsFile, UnknownLinesEmptyLinesAndAByteOrderMarkAreIgnored) {
+    const SettingsLoad load = Load("[Tamrex]\r\n\r\n; a comment = with equals\r\nCOLOUR=red\r\n"
+                                   "\xEF\xBB\xBF" "BDLINE=9\r\nPWIDTH=7\r\n");
+    ASSERT_TRUE(load.ok()) << load.error;
+    EXPECT_EQ(load.settings, Settings(0, 0, 7));
+}
+
+TEST_F(SettingsFile, MissingKeysStayZeroAndRangeIsNotCheckedHere) {
+    EXPECT_EQ(Load("THRESHOLD=300\r\n").settings, Settings(0, 300, 0));
+    EXPECT_EQ(Load("").settings, Settings(0, 0, 0));
+}
+
+TEST_F(SettingsFile, BadValuesNameTheFileLineKeyAndValue) {
+    const SettingsLoad notNumber = Load("THRESHOLD=100\r\n\r\nbdline=abc\r\n");
+    EXPECT_FALSE(notNumber.ok());
+    EXPECT_NE(notNumber.error.find("Tamrex.ini line 3: BDLINE value 'abc' is not a number"), std::string::npos)
+        << notNumber.error;
+    const SettingsLoad tooBig = Load("BDLINE=40000\r\n");
+    EXPECT_NE(tooBig.error.find("line 1: BDLINE value '40000' is out of range (-32768 to 32767)"),
+              std::string::npos)
+        << tooBig.error;
+    EXPECT_NE(Load("PWIDTH=\r\n").error.find("line 1: PWIDTH value '' is empty"), std::string::npos);
+    EXPECT_NE(Load("PWIDTH\r\n").error.find("line 1: PWIDTH has no '=' and no value"), std::string::npos);
+}
+
+TEST_F(SettingsFile, AMissingFileIsReportedWithItsPath) {
+    const SettingsLoad load = LoadSettings(folder_ / "absent.ini");
+    EXPECT_FALSE(load.ok());
+    EXPECT_NE(load.error.find("absent.ini"), std::string::npos);
+    EXPECT_NE(load.error.find("No such file"), std::string::npos);
+}
+
+TEST_F(SettingsFile, ReadingLeavesTheFileAsItWas) {
+    const std::string content = "BDLINE=12.5\r\nX=1\n";
+    const auto path = Write(content);
+    const auto before = std::filesystem::last_write_time(path);
+    ASSERT_TRUE(LoadSettings(path).ok());
+    std::ifstream in(path, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), content);
+    EXPECT_EQ(std::filesystem::last_write_time(path), before);
+}
+
+int Parsed(const char* text) {
+    const ParsedValue parsed = ParseSettingsValue(text);
+    EXPECT_EQ(parsed.problem, "") << text;
+    return parsed.value;
+}
+
+TEST(ParseSettingsValue, RoundsFractionsHalfToEven) {
+    EXPECT_EQ(Parsed("12.5"), 12);
+    EXPECT_EQ(Parsed("13.5"), 14);
+    EXPECT_EQ(Parsed("12.50001"), 13);
+    EXPECT_EQ(Parsed("12.4999"), 12);
+    EXPECT_EQ(Parsed("-12.5"), -12);
+    EXPECT_EQ(Parsed("-13.5"), -14);
+    EXPECT_EQ(Parsed("0.5"), 0);
+    EXPECT_EQ(Parsed(".5"), 0);
+    EXPECT_EQ(Parsed("1.5"), 2);
+    EXPECT_EQ(Parsed("7."), 7);
+}
+
+TEST(ParseSettingsValue, AcceptsSignsAndBlanksAndTheWholeSixteenBitRange) {
+    EXPECT_EQ(Parsed("-3"), -3);
+    EXPECT_EQ(Parsed("+3"), 3);
+    EXPECT_EQ(Parsed("\t 42 \t"), 42);
+    EXPECT_EQ(Parsed("32767"), 32767);
+    EXPECT_EQ(Parsed("-32768"), -32768);
+    EXPECT_EQ(Parsed("32767.4"), 32767);
+    EXPECT_EQ(Parsed("-32768.5"), -32768);
+    EXPECT_EQ(Parsed("000000000000000000000000012"), 12);
+}
+
+TEST(ParseSettingsValue, RefusesWhatIsNotAPlainDecimalNumber) {
+    for (const char* text : {"abc", "12abc", "1e3", "0x10", "1,000", "- 3", "+", ".", "1.2.3", "12 3"}) {
+        EXPECT_EQ(ParseSettingsValue(text).problem, "is not a number") << text;
+    }
+    for (const char* text : {"32768", "-32769", "32767.5", "99999999999999999999999"}) {
+        EXPECT_EQ(ParseSettingsValue(text).problem, "is out of range (-32768 to 32767)") << text;
+    }
+    EXPECT_EQ(ParseSettingsValue("   ").problem, "is empty");
+}
+
+}  // namespace
+}  // namespace tamrex

@@ -1,0 +1,238 @@
+#include "window/Tamrex.h"
+
+#include "counting/CountResult.h"
+#include "window/FontThatFits.h"
+#include "window/LayoutFont.h"
+#include "window/OverlayPicture.h"
+#include "window/PathText.h"
+#include "window/PhotoList.h"
+#include "window/PictureBox.h"
+#include "window/ProcessTimeText.h"
+#include "window/Twips.h"
+
+#include <QColor>
+#include <QFrame>
+#include <QIcon>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+
+namespace tamrex {
+namespace {
+
+const QColor kCountRed(192, 0, 0);
+
+// A failure message is longer than a result line; below this it would be hard to read.
+constexpr int kSmallestMessagePixels = 9;
+
+QString DecoderWarningNotice(const std::string& warning) {
+    return QStringLiteral(
+               "The JPEG decoder complained about this photo (%1), so the count may be "
+               "off: check the photo.")
+        .arg(QString::fromStdString(warning));
+}
+
+}  // namespace
+
+Tamrex::Tamrex(const std::filesystem::path& workingFolder, const CounterSettings& settings,
+               QWidget* parent)
+    : QWidget(parent),
+      workingFolder(workingFolder),
+      counterSettings(settings),
+      resultLineFont(LayoutFont(kDisplayFamily, 14.25, true)) {
+    setObjectName(QStringLiteral("Tamrex"));
+    setWindowTitle(QStringLiteral("Tamrex MDF Board Counter"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/tamrex.ico")));
+    setFixedSize(TwipsRect(0, 0, 11880, 8400).size());
+    setFont(LayoutFont(kDialogFamily, 8.25, false));
+
+    CreatePictureBoxes();
+    CreateResultLabels();
+    CreateNotes();
+    CreateFileList();
+    CreateButtons();
+    SetFocusOrder();
+}
+
+void Tamrex::CreatePictureBoxes() {
+    image2 = new PictureBox(this);
+    image2->setObjectName(QStringLiteral("Image2"));
+    image2->setGeometry(TwipsRect(120, 120, 5535, 4215));
+
+    image1 = new PictureBox(this);
+    image1->setObjectName(QStringLiteral("Image1"));
+    image1->setGeometry(TwipsRect(6000, 120, 5535, 4215));
+    connect(image1, &PictureBox::rightClicked, this, &Tamrex::ToggleOverlay);
+}
+
+void Tamrex::CreateResultLabels() {
+    const QColor text = palette().color(QPalette::ButtonText);
+    label3 = AddLabel("Label3", QString(), TwipsRect(6000, 4440, 5535, 495), resultLineFont,
+                      Qt::AlignHCenter, text);
+    label3->setWordWrap(true);  // failure messages take more than one line
+
+    AddLabel("TotalCount", QStringLiteral("Book"), TwipsRect(7920, 5640, 3495, 975),
+             LayoutFont(kDisplayFamily, 36, true), Qt::AlignLeft, text);
+    vTotalCount = AddLabel("vTotalCount", QStringLiteral("0"), TwipsRect(7920, 6720, 3495, 1335),
+                           LayoutFont(kDisplayFamily, 48, true), Qt::AlignRight, kCountRed);
+
+    // Made after the labels it frames so that it lies above them: vTotalCount reaches down
+    // onto its bottom edge, and an outline that is not filled hides nothing.
+    auto* shape1 = new QFrame(this);
+    shape1->setObjectName(QStringLiteral("Shape1"));
+    shape1->setGeometry(TwipsRect(7800, 5520, 3735, 2535));
+    shape1->setFrameStyle(QFrame::Box | QFrame::Plain);  // drawn in the window-text colour
+    shape1->setLineWidth(1);
+    shape1->setAttribute(Qt::WA_TransparentForMouseEvents);
+
+    pTime = AddLabel("pTime", QString(), TwipsRect(3840, 7560, 3375, 255), font(), Qt::AlignHCenter,
+                     text);
+}
+
+void Tamrex::CreateNotes() {
+    const QColor text = palette().color(QPalette::ButtonText);
+    AddLabel("Label2", QStringLiteral("Select an example file"), TwipsRect(120, 4440, 3615, 375),
+             LayoutFont(kDialogFamily, 9.75, true), Qt::AlignRight, text);
+    AddLabel("Label9", QStringLiteral("Count algorithm not base on filename"),
+             TwipsRect(3960, 6360, 3015, 255), font(), Qt::AlignLeft, kCountRed);
+    AddLabel("Label10", QStringLiteral("Try to change filename with jpg extension"),
+             TwipsRect(3960, 6600, 3135, 255), font(), Qt::AlignLeft, kCountRed);
+    AddLabel("Label1", QStringLiteral("Example Plywood Thickness = 2.6 mm."),
+             TwipsRect(3960, 7080, 3255, 255), font(), Qt::AlignLeft, text);
+}
+
+QLabel* Tamrex::AddLabel(const char* name, const QString& text, const QRect& geometry,
+                         const QFont& font, Qt::Alignment alignment, const QColor& textColour) {
+    auto* label = new QLabel(text, this);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(geometry);
+    label->setFont(font);
+    // Captions start at the top of their box, however tall it is.
+    label->setAlignment(alignment | Qt::AlignTop);
+    // A file name or message with '<' in it must not be taken for markup.
+    label->setTextFormat(Qt::PlainText);
+    QPalette colours = label->palette();
+    colours.setColor(QPalette::Window, colours.color(QPalette::Button));
+    colours.setColor(QPalette::WindowText, textColour);
+    label->setPalette(colours);
+    label->setAutoFillBackground(true);
+    return label;
+}
+
+void Tamrex::CreateFileList() {
+    file1 = new QListWidget(this);
+    file1->setObjectName(QStringLiteral("File1"));
+    file1->setGeometry(TwipsRect(3960, 4440, 1695, 1845));
+    file1->setSelectionMode(QAbstractItemView::SingleSelection);
+    file1->setUniformItemSizes(true);
+    file1->addItems(ListPhotos(ToText(workingFolder)));
+    // Selection, not the current item: tabbing into the list must not start a count.
+    connect(file1, &QListWidget::itemSelectionChanged, this, &Tamrex::OnPhotoSelected);
+}
+
+void Tamrex::CreateButtons() {
+    const QFont buttonFont = LayoutFont(kDialogFamily, 9.75, true);
+
+    cmdReset = new QPushButton(QStringLiteral("New Book"), this);
+    cmdReset->setObjectName(QStringLiteral("cmdReset"));
+    cmdReset->setGeometry(TwipsRect(1320, 6480, 2055, 615));
+    cmdReset->setFont(buttonFont);
+    connect(cmdReset, &QPushButton::clicked, this,
+            [this] { vTotalCount->setText(QStringLiteral("0")); });
+
+    btnExit = new QPushButton(QStringLiteral("Exit"), this);
+    btnExit->setObjectName(QStringLiteral("btnExit"));
+    btnExit->setGeometry(TwipsRect(1320, 7320, 2055, 615));
+    btnExit->setFont(buttonFont);
+    connect(btnExit, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void Tamrex::SetFocusOrder() {
+    setTabOrder(cmdReset, btnExit);
+    setTabOrder(btnExit, file1);
+    cmdReset->setFocus();
+}
+
+void Tamrex::OnPhotoSelected() {
+    const QList<QListWidgetItem*> selected = file1->selectedItems();
+    if (selected.isEmpty()) return;  // a Ctrl+click took the selection away: nothing to count
+    imageFile = selected.first()->text();
+    CountBoards();
+}
+
+void Tamrex::CountBoards() {
+    sourcePictureShown = false;
+    const CountRequest request{workingFolder / ToPath(imageFile), counterSettings, LineMapFile()};
+    counter.CountBoards(request, this);
+}
+
+std::filesystem::path Tamrex::LineMapFile() const { return workingFolder / "test.bmp"; }
+
+void Tamrex::ShowSourcePicture(const std::string& photoPath) {
+    image2->ShowFile(ToText(photoPath));
+    sourcePictureShown = true;
+}
+
+void Tamrex::ShowResult(const CountResult& result) {
+    // A right-click must only ever draw the lines of the run on show.
+    lastCount.reset();
+    if (result.ok()) {
+        ShowCount(result);
+    } else {
+        ShowFailure(result);
+    }
+    if (!result.warning.empty()) image2->SetNotice(DecoderWarningNotice(result.warning));
+}
+
+void Tamrex::ShowCount(const CountResult& result) {
+    lastCount = result;
+    ShowLineMap();
+    ShowResultLine(QStringLiteral("Detected %1 lines.").arg(result.count()));
+    label3->setToolTip(QString());
+    vTotalCount->setText(QString::number(result.count()));
+    pTime->setText(ProcessTimeText(result.milliseconds));
+}
+
+// Nothing of an earlier run may stay on show as if it belonged to this photo.
+void Tamrex::ShowFailure(const CountResult& result) {
+    if (!sourcePictureShown) image2->Clear();
+    image1->Clear();
+    const QString message = QString::fromStdString(result.error);
+    ShowResultLine(message);
+    label3->setToolTip(message);  // the whole of it, should even the smallest size not hold it
+    vTotalCount->setText(QStringLiteral("0"));
+    pTime->clear();
+}
+
+void Tamrex::ShowResultLine(const QString& text) {
+    label3->setFont(FontThatFits(resultLineFont, text, label3->size(), kSmallestMessagePixels));
+    label3->setText(text);
+}
+
+// Each count opens on its line map; the overlay is there for whoever asks for it.
+void Tamrex::ToggleOverlay() {
+    if (!lastCount) return;
+    if (showingOverlay) {
+        ShowLineMap();
+    } else {
+        ShowOverlay();
+    }
+}
+
+// When the overlay cannot be drawn the line map stays, with the reason beneath it.
+void Tamrex::ShowOverlay() {
+    const OverlayPicture overlay = DrawOverlayPicture(*lastCount);
+    if (overlay.image.isNull()) {
+        image1->SetNotice(overlay.error);
+        return;
+    }
+    image1->ShowImage(overlay.image);
+    showingOverlay = true;
+}
+
+void Tamrex::ShowLineMap() {
+    image1->ShowFile(ToText(LineMapFile()));
+    showingOverlay = false;
+}
+
+}  // namespace tamrex

@@ -1,0 +1,29 @@
+#include "settings/LoadSettings.h"
+#include "window/PathText.h"
+#include "window/StartTamrex.h"
+#include "window/WindowCommandLine.h"
+
+#include <QApplication>
+#include <QDir>
+
+#include <csignal>
+#include <iostream>
+
+int main(int argc, char* argv[]) {
+    // Past a file size limit, writing test.bmp should fail and be shown, not end the window.
+    std::signal(SIGXFSZ, SIG_IGN);
+    // Answered before Qt starts, so that they work without a display.
+    if (const auto text = tamrex::InformationAsked({argv + 1, argv + argc})) {
+        std::cout << *text;
+        return 0;
+    }
+    QApplication application(argc, argv);  // takes its own options out of argv
+    const tamrex::StartFolder start =
+        tamrex::ChooseStartFolder({argv + 1, argv + argc}, tamrex::ToPath(QDir::currentPath()));
+    if (!start.error.empty()) {
+        std::cerr << "tamrex: " << start.error << "\nGive one photo, or one folder of photos; "
+                  << "'tamrex --help' tells more.\n";
+        return 2;
+    }
+    return tamrex::RunTamrex(start.folder, tamrex::DefaultSettingsFile());
+}
