@@ -29,22 +29,22 @@ bool WriteAll(int descriptor, std::string_view content) {
 
 }  // namespace
 
-std::string ReplaceFileWith(const std::filesystem::path& target, std::string_view content) {
+Outcome ReplaceFileWith(const std::filesystem::path& target, std::string_view content) {
     const std::filesystem::path temporary = TemporaryBeside(target);
     const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (descriptor < 0) return std::strerror(errno);
+    if (descriptor < 0) return Fail(std::strerror(errno));
     const bool written = WriteAll(descriptor, content);
     const int writeError = errno;
     const bool closed = ::close(descriptor) == 0;
     const int closeError = errno;
     if (!written || !closed) {
         ::unlink(temporary.c_str());
-        return std::strerror(written ? closeError : writeError);
+        return Fail(std::strerror(written ? closeError : writeError));
     }
     if (std::rename(temporary.c_str(), target.c_str()) != 0) {
         const int renameError = errno;
         ::unlink(temporary.c_str());
-        return std::strerror(renameError);
+        return Fail(std::strerror(renameError));
     }
     return {};
 }

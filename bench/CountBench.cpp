@@ -63,9 +63,9 @@ int main(int argc, char** argv) {
         }
     }
     if (photos.empty()) return Usage();
-    const tamrex::SettingsLoad load = tamrex::LoadSettings(settingsFile);
-    if (!load.ok()) {
-        std::cerr << "tamrex-bench: " << load.error << "\n";
+    const tamrex::Expected<tamrex::CounterSettings> settings = tamrex::LoadSettings(settingsFile);
+    if (!settings) {
+        std::cerr << "tamrex-bench: " << settings.error().message << "\n";
         return 1;
     }
     tamrex::EnsureImageLibrary();
@@ -77,20 +77,19 @@ int main(int argc, char** argv) {
     tamrex::BoardCounter counter;
     for (const std::string& photo : photos) {
         std::vector<double> floorTimes, countTimes;
-        tamrex::CountResult last;
+        tamrex::Expected<tamrex::CountResult> last = tamrex::Fail("not counted");
         for (int round = 0; round < rounds; ++round) {
-            floorTimes.push_back(MillisecondsOf([&] { Floor(photo, load.settings.threshold, floorMap); }));
-            countTimes.push_back(MillisecondsOf(
-                [&] { last = counter.CountBoards({photo, load.settings, countMap}); }));
+            floorTimes.push_back(MillisecondsOf([&] { Floor(photo, settings->threshold, floorMap); }));
+            countTimes.push_back(MillisecondsOf([&] { last = counter.CountBoards({photo, *settings, countMap}); }));
         }
-        if (!last.ok()) {
-            std::cerr << "tamrex-bench: " << last.error << "\n";
+        if (!last) {
+            std::cerr << "tamrex-bench: " << last.error().message << "\n";
             return 1;
         }
         const double floor = Median(floorTimes), count = Median(countTimes);
         worst = std::max(worst, count / floor);
         std::printf("%s: floor %.2f ms, count %.2f ms, ratio %.3f (count %d)\n", photo.c_str(), floor, count,
-                    count / floor, last.count());
+                    count / floor, last->count());
     }
     std::filesystem::remove(floorMap);
     std::filesystem::remove(countMap);

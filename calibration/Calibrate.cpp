@@ -1,13 +1,11 @@
 #include "calibration/Calibrate.h"
 
-#include "image/ImageLibrary.h"
+#include "base/Quoted.h"
 #include "calibration/SettingsSweep.h"
+#include "counting/OrderedBatch.h"
+#include "image/LoadPhoto.h"
 
 #include <algorithm>
-#include <atomic>
-#include <exception>
-#include <mutex>
-#include <thread>
 
 namespace tamrex {
 namespace {
@@ -17,17 +15,18 @@ struct GreyPhoto {
     int boards = 0;
 };
 
-std::string LoadGreyPhotos(const std::vector<KnownCount>& photos, std::vector<GreyPhoto>& loaded) {
+Expected<std::vector<GreyPhoto>> LoadGreyPhotos(const std::vector<KnownCount>& photos, std::uint64_t pixelLimit) {
+    std::vector<GreyPhoto> loaded;
     for (const KnownCount& known : photos) {
-        LoadedPhoto photo = LoadJpeg(known.photo);
-        if (!photo.bitmap) return "cannot read photo '" + known.photo.string() + "': " + photo.error;
+        Expected<LoadedPhoto> photo = LoadJpeg(known.photo, pixelLimit);
+        if (!photo) return Fail("cannot read photo " + Quoted(known.photo) + ": " + photo.error().message);
         // Thresholding turns a colour photo into this very grey picture before it
         // compares levels, so the grey copy thresholds to the same bits.
-        BitmapHandle grey(FreeImage_ConvertToGreyscale(photo.bitmap.get()));
-        if (!grey) return "not enough memory for photo '" + known.photo.string() + "'";
+        BitmapHandle grey(FreeImage_ConvertToGreyscale(photo->bitmap.get()));
+        if (!grey) return Fail("not enough memory for photo " + Quoted(known.photo));
         loaded.push_back({std::move(grey), known.boards});
     }
-    return {};
+    return loaded;
 }
 
 std::vector<PhotoExtent> ExtentsOf(const std::vector<GreyPhoto>& photos) {
@@ -56,32 +55,27 @@ void ScoreThreshold(const CalibrationGrid& grid, std::size_t t, std::vector<Sett
     }
 }
 
+// The sweeps of one thread: one per photo, each keeping its working state between thresholds.
+using PhotoSweeps = std::vector<SettingsSweep>;
+struct Scored {};
+
 // Each thread takes the next threshold not yet taken, so each score is written by one thread.
-void ScoreAll(const CalibrationGrid& grid, const std::vector<GreyPhoto>& photos, unsigned threads,
-              ScoreGrid& scores) {
-    std::atomic<std::size_t> next{0};
-    std::exception_ptr failure;
-    std::mutex failureMutex;
-    auto work = [&] {
-        try {
-            std::vector<SettingsSweep> sweeps;
-            for (const GreyPhoto& photo : photos) sweeps.emplace_back(photo.grey.get());
-            for (std::size_t t = next++; t < grid.thresholds.size(); t = next++) {
-                ScoreThreshold(grid, t, sweeps, photos, scores);
-            }
-        } catch (...) {
-            const std::lock_guard lock(failureMutex);
-            failure = std::current_exception();
-            next = grid.thresholds.size();
-        }
-    };
-    {
-        std::vector<std::jthread> workers;
-        const unsigned count =
-            std::clamp<unsigned>(threads, 1, static_cast<unsigned>(grid.thresholds.size()));
-        for (unsigned worker = 0; worker < count; ++worker) workers.emplace_back(work);
-    }
-    if (failure) std::rethrow_exception(failure);
+Outcome ScoreAll(const CalibrationGrid& grid, const std::vector<GreyPhoto>& photos, unsigned threads,
+                 ScoreGrid& scores) {
+    Outcome outcome;
+    RunInOrder<PhotoSweeps, Scored>(
+        grid.thresholds.size(), threads,
+        [&](PhotoSweeps& sweeps, std::size_t t) -> Expected<Scored> {
+            if (sweeps.empty())
+                for (const GreyPhoto& photo : photos) sweeps.emplace_back(photo.grey.get());
+            ScoreThreshold(grid, t, sweeps, photos, scores);
+            return Scored{};
+        },
+        [&](std::size_t t) { return "the search at THRESHOLD " + std::to_string(grid.thresholds[t]); },
+        [&](std::size_t, Expected<Scored> scored) {
+            if (!scored && outcome) outcome = tl::unexpected(scored.error());
+        });
+    return outcome;
 }
 
 CounterSettings SettingsAt(const CalibrationGrid& grid, const std::array<int, 3>& position) {
@@ -92,26 +86,18 @@ CounterSettings SettingsAt(const CalibrationGrid& grid, const std::array<int, 3>
 
 }  // namespace
 
-Calibration Calibrate(const std::vector<KnownCount>& photos, unsigned threads) {
-    Calibration calibration;
-    if (photos.empty()) {
-        calibration.error = "no photos with known counts to calibrate on";
-        return calibration;
-    }
-    std::vector<GreyPhoto> loaded;
-    calibration.error = LoadGreyPhotos(photos, loaded);
-    if (!calibration.error.empty()) return calibration;
+Expected<Calibration> Calibrate(const std::vector<KnownCount>& photos, unsigned threads,
+                                std::uint64_t pixelLimit) {
+    if (photos.empty()) return Fail("no photos with known counts to calibrate on");
+    Expected<std::vector<GreyPhoto>> loaded = LoadGreyPhotos(photos, pixelLimit);
+    if (!loaded) return tl::unexpected(loaded.error());
 
-    calibration.grid = GridFor(ExtentsOf(loaded));
+    Calibration calibration;
+    calibration.grid = GridFor(ExtentsOf(*loaded));
     const CalibrationGrid& grid = calibration.grid;
     ScoreGrid scores(static_cast<int>(grid.thresholds.size()), static_cast<int>(grid.bdLines.size()),
                      static_cast<int>(grid.pWidths.size()));
-    try {
-        ScoreAll(grid, loaded, threads, scores);
-    } catch (const std::bad_alloc&) {
-        calibration.error = "not enough memory to count the photos: calibrate on fewer or smaller photos";
-        return calibration;
-    }
+    if (Outcome scored = ScoreAll(grid, *loaded, threads, scores); !scored) return tl::unexpected(scored.error());
     calibration.choice = ChooseMostRobust(scores);
     calibration.settings = SettingsAt(grid, calibration.choice.position);
     return calibration;

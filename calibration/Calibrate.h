@@ -1,9 +1,11 @@
 #pragma once
 
+#include "base/Expected.h"
 #include "calibration/CalibrationGrid.h"
 #include "counting/CounterSettings.h"
 #include "calibration/RobustChoice.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -17,7 +19,6 @@ struct KnownCount {
 };
 
 struct Calibration {
-    std::string error;  // empty when the search ran; otherwise why not, for a person
     CalibrationGrid grid;
     CounterSettings settings;  // the chosen settings
     RobustChoice choice;       // their score and plateau, in grid positions
@@ -26,8 +27,10 @@ struct Calibration {
 // Searches the grid fitted to the photos for the settings that count the most of
 // them exactly: see ChooseMostRobust for how ties are settled. Loads each photo once
 // and shares the work of a count between settings (see SettingsSweep); the
-// thresholds are shared out over `threads` threads. A photo that cannot be read
-// stops the search, as settings fitted to the others could mislead.
-Calibration Calibrate(const std::vector<KnownCount>& photos, unsigned threads);
+// thresholds are shared out over `threads` threads. A photo that cannot be read, or
+// is bigger than `pixelLimit`, stops the search, as settings fitted to the others
+// could mislead.
+Expected<Calibration> Calibrate(const std::vector<KnownCount>& photos, unsigned threads,
+                                std::uint64_t pixelLimit);
 
 }  // namespace tamrex

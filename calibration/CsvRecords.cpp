@@ -7,48 +7,45 @@ class CsvReader {
 public:
     explicit CsvReader(std::string_view text) : text_(text) {}
 
-    CsvParse ReadAll() {
-        CsvParse parse;
+    Expected<CsvTable> ReadAll() {
+        CsvTable table;
         while (at_ < text_.size()) {
             CsvRecord record;
             const int line = line_ + 1;
-            if (!ReadRecord(record, parse.error)) return parse;
+            if (Outcome read = ReadRecord(record); !read) return tl::unexpected(read.error());
             if (record.size() == 1 && record[0].empty()) continue;
-            parse.records.push_back(std::move(record));
-            parse.lines.push_back(line);
+            table.records.push_back(std::move(record));
+            table.lines.push_back(line);
         }
-        return parse;
+        return table;
     }
 
 private:
-    bool ReadRecord(CsvRecord& record, std::string& error) {
+    Outcome ReadRecord(CsvRecord& record) {
         ++line_;
         while (true) {
             std::string field;
-            if (!ReadField(field, error)) return false;
+            if (Outcome read = ReadField(field); !read) return read;
             record.push_back(std::move(field));
-            if (at_ >= text_.size()) return true;
+            if (at_ >= text_.size()) return {};
             const char separator = text_[at_++];
             if (separator == ',') continue;
             if (separator == '\r' && at_ < text_.size() && text_[at_] == '\n') ++at_;
-            return true;
+            return {};
         }
     }
 
-    bool ReadField(std::string& field, std::string& error) {
-        if (at_ < text_.size() && text_[at_] == '"') return ReadQuoted(field, error);
+    Outcome ReadField(std::string& field) {
+        if (at_ < text_.size() && text_[at_] == '"') return ReadQuoted(field);
         while (at_ < text_.size() && text_[at_] != ',' && text_[at_] != '\r' && text_[at_] != '\n') {
-            if (text_[at_] == '"') {
-                error =
-                    "line " + std::to_string(line_) + ": a quote inside a field that does not start with one";
-                return false;
-            }
+            if (text_[at_] == '"')
+                return Fail("line " + std::to_string(line_) + ": a quote inside a field that does not start with one");
             field += text_[at_++];
         }
-        return true;
+        return {};
     }
 
-    bool ReadQuoted(std::string& field, std::string& error) {
+    Outcome ReadQuoted(std::string& field) {
         const int openedOn = line_;
         ++at_;
         while (at_ < text_.size()) {
@@ -60,14 +57,12 @@ private:
                 field += '"';
                 ++at_;
             } else if (at_ < text_.size() && text_[at_] != ',' && text_[at_] != '\r' && text_[at_] != '\n') {
-                error = "line " + std::to_string(line_) + ": text after the closing quote of a field";
-                return false;
+                return Fail("line " + std::to_string(line_) + ": text after the closing quote of a field");
             } else {
-                return true;
+                return {};
             }
         }
-        error = "line " + std::to_string(openedOn) + ": a quoted field is never closed";
-        return false;
+        return Fail("line " + std::to_string(openedOn) + ": a quoted field is never closed");
     }
 
     std::string_view text_;
@@ -77,6 +72,6 @@ private:
 
 }  // namespace
 
-CsvParse ParseCsv(std::string_view text) { return CsvReader(text).ReadAll(); }
+Expected<CsvTable> ParseCsv(std::string_view text) { return CsvReader(text).ReadAll(); }
 
 }  // namespace tamrex

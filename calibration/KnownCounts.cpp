@@ -1,5 +1,6 @@
 #include "calibration/KnownCounts.h"
 
+#include "base/Quoted.h"
 #include "calibration/CsvRecords.h"
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <charconv>
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 namespace tamrex {
@@ -54,69 +56,48 @@ Columns ColumnsOf(const CsvRecord& first) {
             true};
 }
 
-bool ReadText(const std::filesystem::path& file, std::string& text, std::string& error) {
+Expected<std::string> ReadText(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        error = std::strerror(errno);
-        return false;
-    }
+    if (!in) return Fail(std::strerror(errno));
     std::ostringstream content;
     content << in.rdbuf();
-    text = content.str();
-    return true;
+    return content.str();
+}
+
+// One row of the table as a known count, or why it cannot be one.
+Expected<KnownCount> KnownCountOf(const CsvRecord& record, const Columns& columns) {
+    if (record.size() <= std::max(columns.file, columns.count)) return Fail("expected a file and a count");
+    if (record[columns.file].empty()) return Fail("the file name is empty");
+    const std::optional<int> boards = BoardsOf(record[columns.count]);
+    if (!boards) return Fail(BoardsProblem(record[columns.count]));
+    return KnownCount{record[columns.file], *boards};
 }
 
 }  // namespace
 
-std::optional<KnownCount> ParseKnownCount(std::string_view text, std::string& problem) {
+Expected<KnownCount> ParseKnownCount(std::string_view text) {
     const std::size_t equals = text.rfind('=');
-    if (equals == std::string_view::npos || equals == 0) {
-        problem = "'" + std::string(text) + "' is not FILE=COUNT";
-        return std::nullopt;
-    }
+    if (equals == std::string_view::npos || equals == 0) return Fail("'" + std::string(text) + "' is not FILE=COUNT");
     const std::optional<int> boards = BoardsOf(text.substr(equals + 1));
-    if (!boards) {
-        problem = "in '" + std::string(text) + "', " + BoardsProblem(text.substr(equals + 1));
-        return std::nullopt;
-    }
+    if (!boards) return Fail("in '" + std::string(text) + "', " + BoardsProblem(text.substr(equals + 1)));
     return KnownCount{std::string(text.substr(0, equals)), *boards};
 }
 
-std::vector<KnownCount> ReadKnownCounts(const std::filesystem::path& csv, std::string& error) {
-    const std::string where = "known counts '" + csv.string() + "'";
-    std::string text;
-    if (!ReadText(csv, text, error)) {
-        error = "cannot read " + where + ": " + error;
-        return {};
-    }
-    const CsvParse parse = ParseCsv(text);
-    if (!parse.error.empty()) {
-        error = where + ", " + parse.error;
-        return {};
-    }
+Expected<std::vector<KnownCount>> ReadKnownCounts(const std::filesystem::path& csv) {
+    const std::string where = "known counts " + Quoted(csv);
+    const Expected<std::string> text = ReadText(csv);
+    if (!text) return Fail("cannot read " + where + ": " + text.error().message);
+    const Expected<CsvTable> table = ParseCsv(*text);
+    if (!table) return Fail(where + ", " + table.error().message);
+    if (table->records.empty()) return Fail(where + " lists no photos: write one 'file,count' line per photo");
+    const Columns columns = ColumnsOf(table->records.front());
     std::vector<KnownCount> known;
-    if (parse.records.empty()) {
-        error = where + " lists no photos: write one 'file,count' line per photo";
-        return {};
+    for (std::size_t row = columns.header ? 1 : 0; row < table->records.size(); ++row) {
+        Expected<KnownCount> one = KnownCountOf(table->records[row], columns);
+        if (!one) return Fail(where + ", line " + std::to_string(table->lines[row]) + ": " + one.error().message);
+        known.push_back(std::move(*one));
     }
-    const Columns columns = ColumnsOf(parse.records.front());
-    for (std::size_t row = columns.header ? 1 : 0; row < parse.records.size(); ++row) {
-        const CsvRecord& record = parse.records[row];
-        const std::string line = where + ", line " + std::to_string(parse.lines[row]);
-        if (record.size() <= std::max(columns.file, columns.count)) {
-            error = line + ": expected a file and a count";
-            return {};
-        }
-        const std::optional<int> boards = BoardsOf(record[columns.count]);
-        if (!boards || record[columns.file].empty()) {
-            error = line + ": " +
-                    (record[columns.file].empty() ? "the file name is empty"
-                                                  : BoardsProblem(record[columns.count]));
-            return {};
-        }
-        known.push_back({record[columns.file], *boards});
-    }
-    if (known.empty()) error = where + " lists no photos under its header";
+    if (known.empty()) return Fail(where + " lists no photos under its header");
     return known;
 }
 

@@ -55,28 +55,9 @@ bool SettingsSweep::CutBand(int threshold) {
     return band;
 }
 
-// The same stages in the same order as a count run; only the renderings of passes 1
-// to 3 are left out, as each draws into a strip that is replaced before anything
-// reads it.
 int SettingsSweep::LinesOfFirstThreePasses(int bdLine) {
     counter_.settings.bdLine = static_cast<std::int16_t>(bdLine);
-    counter_.lineTotal = 0;
-    Need(counter_.CutFreshStrip());
-    counter_.TrimStripEdges(1);
-    counter_.BuildLineProfile(1);
-    counter_.CountLineRuns(counter_.lineProfile1);
-
-    Need(counter_.CutFreshStrip());
-    counter_.EraseFoundLines({&counter_.lineProfile1});
-    counter_.TrimStripEdges(2);
-    counter_.BuildLineProfile(2);
-    counter_.CountLineRuns(counter_.lineProfile2);
-
-    Need(counter_.CutFreshStrip());
-    counter_.EraseFoundLines({&counter_.lineProfile1, &counter_.lineProfile2});
-    counter_.TrimStripEdges(3);
-    counter_.BuildLineProfile(3);
-    counter_.CountLineRuns(counter_.lineProfile3);
+    Need(counter_.RunSearchPasses(BoardCounter::Rendering::None));
     return counter_.lineTotal;
 }
 
@@ -89,8 +70,7 @@ void SettingsSweep::SplitLinesFound(const std::vector<int>& pWidths, std::vector
                             {&counter_.lineProfile1, &counter_.lineProfile2, &counter_.lineProfile3});
     for (std::size_t p = 0; p < pWidths.size(); ++p) {
         splitter_.settings.pWidth = static_cast<std::int16_t>(pWidths[p]);
-        splitter_.SplitThickRuns();
-        splitter_.CountLineRuns(splitter_.lineProfile4);
+        splitter_.RunSplitPass(BoardCounter::Rendering::None);
         splitLines[p] = splitter_.passLines;
     }
 }

@@ -1,6 +1,6 @@
 #include "cli/CalibrateCommand.h"
 
-#include "counting/BatchCounter.h"
+#include "counting/CountInOrder.h"
 #include "cli/CalibrationReport.h"
 #include "calibration/KnownCounts.h"
 #include "settings/SettingsFileWriter.h"
@@ -11,26 +11,28 @@
 namespace tamrex::cli {
 namespace {
 
-bool GatherKnown(const CalibrateOptions& calibrate, std::vector<KnownCount>& known) {
-    known = calibrate.known;
-    if (calibrate.knownCsvFile.empty()) return true;
-    std::string error;
-    const std::vector<KnownCount> listed = ReadKnownCounts(calibrate.knownCsvFile, error);
-    if (!error.empty()) {
-        std::cerr << "tamrex-count: calibrate: " << error << std::endl;
-        return false;
-    }
-    known.insert(known.end(), listed.begin(), listed.end());
-    return true;
+Expected<std::vector<KnownCount>> GatherKnown(const CalibrateOptions& calibrate) {
+    std::vector<KnownCount> known = calibrate.known;
+    if (calibrate.knownCsvFile.empty()) return known;
+    return ReadKnownCounts(calibrate.knownCsvFile).map([&](const std::vector<KnownCount>& listed) {
+        known.insert(known.end(), listed.begin(), listed.end());
+        return known;
+    });
+}
+
+int Refuse(const Failure& failure) {
+    std::cerr << "tamrex-count: calibrate: " << failure.message << std::endl;
+    return 1;
 }
 
 // The printed counts come from full count runs, not from the search.
-std::vector<CountResult> CountWith(const CounterSettings& settings, const std::vector<KnownCount>& known,
-                                   unsigned jobs) {
+std::vector<Expected<CountResult>> CountWith(const CounterSettings& settings, const std::vector<KnownCount>& known,
+                                             const Options& options) {
     std::vector<CountRequest> requests;
-    for (const KnownCount& photo : known) requests.push_back({photo.photo, settings, {}});
-    std::vector<CountResult> results;
-    CountInOrder(requests, jobs, [&](const CountResult& result) { results.push_back(result); });
+    for (const KnownCount& photo : known) requests.push_back({photo.photo, settings, {}, options.PixelLimit()});
+    std::vector<Expected<CountResult>> results;
+    CountInOrder(requests, options.jobs,
+                 [&](std::size_t, const Expected<CountResult>& result) { results.push_back(result); });
     return results;
 }
 
@@ -43,29 +45,23 @@ std::vector<std::string> IniComments(const Calibration& calibration, std::size_t
 
 int RunCalibration(const Options& options) {
     const CalibrateOptions& calibrate = *options.calibrate;
-    std::vector<KnownCount> known;
-    if (!GatherKnown(calibrate, known)) return 1;
+    const Expected<std::vector<KnownCount>> known = GatherKnown(calibrate);
+    if (!known) return Refuse(known.error());
 
     const auto start = std::chrono::steady_clock::now();
-    const Calibration calibration = Calibrate(known, options.jobs);
+    const Expected<Calibration> found = Calibrate(*known, options.jobs, options.PixelLimit());
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (!calibration.error.empty()) {
-        std::cerr << "tamrex-count: calibrate: " << calibration.error << std::endl;
-        return 1;
-    }
-    std::cout << CalibrationReport(calibration, known, CountWith(calibration.settings, known, options.jobs),
-                                   seconds)
+    if (!found) return Refuse(found.error());
+    const Calibration& calibration = *found;
+    std::cout << CalibrationReport(calibration, *known, CountWith(calibration.settings, *known, options), seconds)
               << std::flush;
     if (calibrate.iniFile.empty()) {
         std::cout << "Add --write-ini FILE to save these settings." << std::endl;
         return 0;
     }
-    const std::string error =
-        WriteSettingsFile(calibrate.iniFile, calibration.settings, IniComments(calibration, known.size()));
-    if (!error.empty()) {
-        std::cerr << "tamrex-count: calibrate: " << error << std::endl;
-        return 1;
-    }
+    const Outcome written =
+        WriteSettingsFile(calibrate.iniFile, calibration.settings, IniComments(calibration, known->size()));
+    if (!written) return Refuse(written.error());
     std::cout << "Wrote the settings to '" << calibrate.iniFile.string() << "'." << std::endl;
     return 0;
 }

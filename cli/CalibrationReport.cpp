@@ -21,12 +21,12 @@ std::string Seconds(double seconds) {
     return text;
 }
 
-std::string PhotoLine(const KnownCount& known, const CountResult& counted) {
+std::string PhotoLine(const KnownCount& known, const Expected<CountResult>& counted) {
     std::string line = "  " + known.photo.string() + ": ";
-    if (!counted.ok())
-        return line + "not counted, known " + std::to_string(known.boards) + " (" + counted.error + ")\n";
-    line += "counted " + std::to_string(counted.count()) + ", known " + std::to_string(known.boards);
-    const int off = counted.count() - known.boards;
+    if (!counted)
+        return line + "not counted, known " + std::to_string(known.boards) + " (" + counted.error().message + ")\n";
+    line += "counted " + std::to_string(counted->count()) + ", known " + std::to_string(known.boards);
+    const int off = counted->count() - known.boards;
     if (off > 0) line += " (" + std::to_string(off) + " too many)";
     if (off < 0) line += " (" + std::to_string(-off) + " too few)";
     return line + "\n";
@@ -35,7 +35,7 @@ std::string PhotoLine(const KnownCount& known, const CountResult& counted) {
 }  // namespace
 
 std::string CalibrationReport(const Calibration& calibration, const std::vector<KnownCount>& known,
-                              const std::vector<CountResult>& counted, double seconds) {
+                              const std::vector<Expected<CountResult>>& counted, double seconds) {
     const CalibrationGrid& grid = calibration.grid;
     const RobustChoice& choice = calibration.choice;
     const CounterSettings& settings = calibration.settings;

@@ -13,6 +13,6 @@ namespace tamrex::cli {
 // settings count each photo. `counted` holds the count runs of the chosen settings,
 // one per known photo, in the same order.
 std::string CalibrationReport(const Calibration& calibration, const std::vector<KnownCount>& known,
-                              const std::vector<CountResult>& counted, double seconds);
+                              const std::vector<Expected<CountResult>>& counted, double seconds);
 
 }  // namespace tamrex::cli

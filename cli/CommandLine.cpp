@@ -42,6 +42,20 @@ void AddJobs(CLI::App& app, unsigned& jobs, const std::string& what) {
         ->type_name("N");
 }
 
+// The same limit in every command: a photo too big to count is too big to calibrate on.
+void AddMaxPixels(CLI::App& app, double& maxMegapixels) {
+    app.add_option("--max-pixels", maxMegapixels,
+                   "Refuse photos of more than N megapixels, from their header, before decoding")
+        ->check(CLI::Range(0.000001, 10000.0))
+        ->type_name("N")
+        ->capture_default_str();
+}
+
+std::string PictureNameProblem(const std::string& name) {
+    const Outcome usable = CheckPictureName(name);
+    return usable ? std::string() : usable.error().message;
+}
+
 unsigned DefaultJobs() { return std::max(1u, std::thread::hardware_concurrency()); }
 
 void AddCountOptions(CLI::App& app, Options& options) {
@@ -64,18 +78,13 @@ void AddCountOptions(CLI::App& app, Options& options) {
                  "pass counts, strip width and height, ms, error)")
         ->excludes(json);
     AddJobs(app, options.jobs, "Count N photos at a time");
-    app.add_option("--max-pixels", options.maxMegapixels,
-                   "Refuse photos of more than N megapixels, from their header, before decoding")
-        ->check(CLI::Range(0.000001, 10000.0))
-        ->type_name("N")
-        ->capture_default_str();
+    AddMaxPixels(app, options.maxMegapixels);
     app.add_option("photos", options.photos, "JPEG photos to count")->type_name("PHOTO");
 }
 
 void AddKnownCount(CalibrateOptions& calibrate, const std::string& text) {
-    std::string problem;
-    const std::optional<KnownCount> known = ParseKnownCount(text, problem);
-    if (!known) throw CLI::ValidationError("--known", problem);
+    const Expected<KnownCount> known = ParseKnownCount(text);
+    if (!known) throw CLI::ValidationError("--known", known.error().message);
     calibrate.known.push_back(*known);
 }
 
@@ -100,6 +109,7 @@ CLI::App* AddCalibrateCommand(CLI::App& app, Options& options, CalibrateOptions&
         ->add_option("--write-ini", calibrate.iniFile, "Write the settings found to FILE as a settings file")
         ->type_name("FILE");
     AddJobs(*command, options.jobs, "Count on N threads");
+    AddMaxPixels(*command, options.maxMegapixels);
     return command;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "calibration/Calibrate.h"
+#include "calibration/KnownCounts.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -27,6 +28,7 @@ struct Options {
     bool csv = false;
     unsigned jobs = 1;
     double maxMegapixels = 100;  // bigger photos are refused from their header
+    std::uint64_t PixelLimit() const { return static_cast<std::uint64_t>(maxMegapixels * 1e6); }
     std::vector<std::filesystem::path> photos;
     std::optional<CalibrateOptions> calibrate;  // set when the command is `calibrate`
 };

@@ -1,9 +1,10 @@
 #include "cli/CountCommand.h"
 
-#include "counting/BatchCounter.h"
 #include "cli/CsvReport.h"
+#include "cli/PhotoReport.h"
 #include "cli/ProgressLine.h"
 #include "cli/ResultFormat.h"
+#include "counting/CountInOrder.h"
 #include "overlay/LineOverlay.h"
 
 #include <iostream>
@@ -13,38 +14,42 @@ namespace {
 
 std::vector<CountRequest> RequestsFor(const Options& options, const CounterSettings& settings) {
     std::vector<CountRequest> requests;
-    const auto pixelLimit = static_cast<std::uint64_t>(options.maxMegapixels * 1e6);
     for (const auto& photo : options.photos) {
-        requests.push_back({photo, settings, options.lineMapFile, pixelLimit});
+        requests.push_back({photo, settings, options.lineMapFile, options.PixelLimit()});
     }
     return requests;
 }
 
-// JSON and CSV carry a failure in their own record, so a script reading them sees
-// every photo; plain text sends it to stderr. A CSV has no column for decoder
-// warnings, so they go to stderr too.
-void Print(const Options& options, const CountResult& result) {
-    if (options.json) {
-        std::cout << JsonLine(result) << std::endl;
-    } else if (options.csv) {
-        std::cout << CsvRow(result) << std::flush;
-        if (!result.warning.empty()) {
-            std::cerr << "tamrex-count: decoder warning for '" << result.photo << "': " << result.warning
-                      << std::endl;
-        }
-    } else if (result.ok()) {
-        std::cout << TextLine(result) << std::endl;
-    } else {
-        std::cerr << "tamrex-count: " << result.error << std::endl;
+// The line map is written by the count run; the overlay after it, from the photo.
+PhotoReport ReportOf(const Options& options, const std::filesystem::path& photo, const Expected<CountResult>& count) {
+    PhotoReport report{photo.string(), count, {}};
+    if (!count) return report;
+    if (!count->lineMapWrite) report.outputFailures.push_back(count->lineMapWrite.error());
+    if (!options.overlayFile.empty()) {
+        if (Outcome written = WriteLineOverlay(*count, options.overlayFile); !written)
+            report.outputFailures.push_back(written.error());
     }
+    return report;
 }
 
-bool WriteOverlay(const Options& options, const CountResult& result) {
-    if (options.overlayFile.empty() || !result.ok()) return true;
-    const std::string error = WriteLineOverlay(result.photo, result, options.overlayFile);
-    if (error.empty()) return true;
-    std::cerr << "tamrex-count: " << error << std::endl;
-    return false;
+// JSON and CSV carry failures in their own record, so a script reading them sees
+// every photo; plain text sends them to stderr. A CSV has no column for decoder
+// warnings, so they go to stderr too.
+void Print(const Options& options, const PhotoReport& report) {
+    if (options.json) {
+        std::cout << JsonLine(report) << std::endl;
+        return;
+    }
+    if (options.csv) {
+        std::cout << CsvRow(report) << std::flush;
+        if (report.count && !report.count->warning.empty()) {
+            std::cerr << "tamrex-count: decoder warning for '" << report.photo << "': " << report.count->warning
+                      << std::endl;
+        }
+        return;
+    }
+    if (report.count) std::cout << TextLine(*report.count) << std::endl;
+    if (!report.AllDone()) std::cerr << "tamrex-count: " << report.Errors() << std::endl;
 }
 
 }  // namespace
@@ -54,12 +59,14 @@ int RunCount(const Options& options, const CounterSettings& settings) {
     bool allDone = true;
     std::size_t finished = 0;
     ProgressLine progress(options.photos.size(), options.json || options.csv);
-    CountInOrder(RequestsFor(options, settings), options.jobs, [&](const CountResult& result) {
-        progress.Clear();
-        Print(options, result);
-        allDone = WriteOverlay(options, result) && allDone && result.ok();
-        progress.Done(++finished);
-    });
+    CountInOrder(RequestsFor(options, settings), options.jobs,
+                 [&](std::size_t index, const Expected<CountResult>& count) {
+                     const PhotoReport report = ReportOf(options, options.photos[index], count);
+                     progress.Clear();
+                     Print(options, report);
+                     allDone = report.AllDone() && allDone;
+                     progress.Done(++finished);
+                 });
     return allDone ? 0 : 1;
 }
 

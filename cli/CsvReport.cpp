@@ -39,13 +39,14 @@ std::string CsvHeader() {
                 "error"});
 }
 
-std::string CsvRow(const CountResult& result) {
-    if (!result.ok()) return Row({result.photo, "", "", "", "", "", "", "", "", result.error});
+std::string CsvRow(const PhotoReport& report) {
+    if (!report.count) return Row({report.photo, "", "", "", "", "", "", "", "", report.Errors()});
+    const CountResult& result = *report.count;
     const auto& passes = result.passLines;
-    return Row({result.photo, std::to_string(result.count()), std::to_string(passes[0]),
+    return Row({report.photo, std::to_string(result.count()), std::to_string(passes[0]),
                 std::to_string(passes[1]), std::to_string(passes[2]), std::to_string(passes[3]),
                 std::to_string(result.stripWidth), std::to_string(result.stripHeight),
-                std::to_string(result.milliseconds), ""});
+                std::to_string(result.milliseconds), report.Errors()});
 }
 
 }  // namespace tamrex::cli

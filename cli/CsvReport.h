@@ -1,6 +1,6 @@
 #pragma once
 
-#include "counting/CountResult.h"
+#include "cli/PhotoReport.h"
 
 #include <string>
 #include <string_view>
@@ -17,7 +17,8 @@ std::string CsvField(std::string_view text);
 std::string CsvHeader();
 
 // One row per photo, ending in CR LF: the count fields are empty for a photo that
-// could not be counted, and the error is empty for one that was.
-std::string CsvRow(const CountResult& result);
+// could not be counted, and the error is empty for one that was counted with every
+// output written.
+std::string CsvRow(const PhotoReport& report);
 
 }  // namespace tamrex::cli

@@ -4,18 +4,17 @@
 
 namespace tamrex::cli {
 
-std::string JsonLine(const CountResult& result) {
+std::string JsonLine(const PhotoReport& report) {
     nlohmann::ordered_json line;
-    line["file"] = result.photo;
-    if (!result.ok()) {
-        line["error"] = result.error;
-    } else {
-        line["count"] = result.count();
-        line["passes"] = result.passLines;
-        line["strip"] = {result.stripWidth, result.stripHeight};
-        line["ms"] = result.milliseconds;
-        if (!result.warning.empty()) line["warning"] = result.warning;
+    line["file"] = report.photo;
+    if (const Expected<CountResult>& result = report.count) {
+        line["count"] = result->count();
+        line["passes"] = result->passLines;
+        line["strip"] = {result->stripWidth, result->stripHeight};
+        line["ms"] = result->milliseconds;
+        if (!result->warning.empty()) line["warning"] = result->warning;
     }
+    if (!report.AllDone()) line["error"] = report.Errors();
     // Photo names need not be valid UTF-8; replace what is not rather than fail.
     return line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }

@@ -31,11 +31,12 @@ int main(int argc, char** argv) {
 
     const auto settingsFile =
         options.settingsFile.empty() ? tamrex::DefaultSettingsFile() : options.settingsFile;
-    tamrex::SettingsLoad load = tamrex::LoadSettings(settingsFile);
-    if (!load.ok()) {
-        std::cerr << "tamrex-count: " << load.error << "\nFix the settings file, or name another with --ini.\n";
+    tamrex::Expected<CounterSettings> settings = tamrex::LoadSettings(settingsFile);
+    if (!settings) {
+        std::cerr << "tamrex-count: " << settings.error().message
+                  << "\nFix the settings file, or name another with --ini.\n";
         return 1;
     }
-    ApplyOverrides(options, load.settings);
-    return tamrex::cli::RunCount(options, load.settings);
+    ApplyOverrides(options, *settings);
+    return tamrex::cli::RunCount(options, *settings);
 }

@@ -3,9 +3,10 @@
 #include "image/Bitmap.h"
 #include "counting/CountResult.h"
 #include "counting/CounterSettings.h"
-#include "image/ImageLibrary.h"
+#include "image/LoadPhoto.h"
 #include "counting/Profile.h"
 
+#include <array>
 #include <filesystem>
 #include <initializer_list>
 #include <string>
@@ -26,7 +27,7 @@ struct CountRequest {
 // owns one for its whole life; fields keep their values between runs, but no run
 // depends on what an earlier one left behind.
 struct BoardCounter {
-    CountResult CountBoards(const CountRequest& request, CountObserver* observer = nullptr);
+    Expected<CountResult> CountBoards(const CountRequest& request, CountObserver* observer = nullptr);
 
     // The stages, in the order of a run. They work on the fields below and assume
     // what the run has checked before calling them: a strip of at least one row.
@@ -60,17 +61,27 @@ struct BoardCounter {
 
     int passLines = 0;
     int lineTotal = 0;
+    std::array<int, 4> linesPerPass{};  // passLines of each pass of the last run
 
     // The four passes over the strip DetectBand cut, in the order of a run: fills in
     // the pass counts and lines of `result`, and leaves the line map in markImage.
     // False when no memory is left for a fresh strip.
     bool RunPasses(CountResult& result);
 
+    // The order of the passes, in one place for the count run and the calibration
+    // sweep. Passes 1 to 3 on fresh strips, optionally without drawing each pass's
+    // lines into its strip: the strip is replaced before anything reads them.
+    enum class Rendering { EachPass, None };
+    bool RunSearchPasses(Rendering rendering);
+    // Pass 4 on a strip that holds the line map of passes 1 to 3.
+    void RunSplitPass(Rendering rendering);
+
     // The runs a profile marks among the strip's rows, bottom-up.
     std::vector<LineRun> RunsOf(const Profile& profile) const;
 
 private:
-    int SearchPass(int pass, const Profile& profile);
+    Expected<CountResult> CountPhoto(const CountRequest& request, CountObserver* observer);
+    void SearchPass(int pass, Profile& profile, Rendering rendering);
     void WhitenBlock(const Profile& profile, int& rowY);
 };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Expected.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -14,11 +16,10 @@ struct LineRun {
     bool operator==(const LineRun&) const = default;
 };
 
-// What one count run gives back. A run either counts (error empty) or fails with a
-// message for a person; a failed run carries no count.
+// What a count run that counted gives back; a run that could not count returns a
+// Failure instead, and so carries no count.
 struct CountResult {
     std::string photo;                 // the photo as it was named to the run
-    std::string error;                 // empty when the run counted
     std::string warning;               // a decoder warning on a photo that was still counted
     int lineTotal = 0;                 // lines found in all four passes
     std::array<int, 4> passLines{};    // lines found by each pass
@@ -27,8 +28,9 @@ struct CountResult {
     int stripHeight = 0;
     int bandOffset = 0;                // bottom-up picture row of the strip's row 0
     std::int64_t milliseconds = 0;     // processing time, load to saved line map
+    // Whether the line map asked for was written; the count stands either way.
+    Outcome lineMapWrite;
 
-    bool ok() const { return error.empty(); }
     int count() const { return lineTotal + 1; }  // boards = lines between them + 1
 };
 

@@ -1,9 +1,10 @@
 #pragma once
 
+#include "base/Expected.h"
+
 #include <FreeImage.h>
 
 #include <filesystem>
-#include <string>
 
 namespace tamrex {
 
@@ -11,12 +12,20 @@ namespace tamrex {
 // .jpeg, PNG for .png, in any letter case; FIF_UNKNOWN for anything else.
 FREE_IMAGE_FORMAT PictureFormatOf(const std::filesystem::path& file);
 
-// "" when a picture can be written under this name, otherwise what to do instead.
-std::string PictureNameProblem(const std::filesystem::path& file);
+// Whether a picture can be written under this name; if not, what to name it instead.
+Outcome CheckPictureName(const std::filesystem::path& file);
 
-// Writes a 24-bit picture as JPEG or PNG, chosen by the file's extension, so that
-// the file either keeps its old content or holds the whole picture. Returns an
-// error for a person, or "".
-std::string SavePictureReplacing(FIBITMAP* picture, const std::filesystem::path& file);
+// Writes a picture in `format` so that `target` either keeps its old content or holds
+// the whole new picture: it is encoded in memory, written to a temporary file beside
+// the target and renamed over it once complete. No fsync: the rename already keeps a
+// crash from leaving a half-written file, and a disk flush per photo would cost more
+// than the whole count. The failure says why, without naming the target.
+Outcome SaveReplacing(FIBITMAP* picture, const std::filesystem::path& target, FREE_IMAGE_FORMAT format, int flags);
+
+// The line map as a 1-bit BMP, replaced whole as above.
+Outcome SaveBmpReplacing(FIBITMAP* bitmap, const std::filesystem::path& target);
+
+// A 24-bit picture as JPEG or PNG, chosen by the file's extension, replaced whole as above.
+Outcome SavePictureReplacing(FIBITMAP* picture, const std::filesystem::path& file);
 
 }  // namespace tamrex

@@ -1,6 +1,7 @@
 #include "overlay/LineOverlay.h"
 
-#include "image/ImageLibrary.h"
+#include "base/Quoted.h"
+#include "image/LoadPhoto.h"
 #include "image/PictureFile.h"
 #include "overlay/PixelFont.h"
 
@@ -45,7 +46,7 @@ std::vector<DrawnLine> LinesBottomUp(const CountResult& result) {
 bool FitsPhoto(FIBITMAP* photo, const CountResult& result) {
     const int width = static_cast<int>(FreeImage_GetWidth(photo));
     const int height = static_cast<int>(FreeImage_GetHeight(photo));
-    return result.ok() && width == result.stripWidth + kStripLeft && result.bandOffset >= 0 &&
+    return width == result.stripWidth + kStripLeft && result.bandOffset >= 0 &&
            result.bandOffset + result.stripHeight <= height;
 }
 
@@ -113,8 +114,6 @@ void PaintCountPanel(FIBITMAP* canvas, const CountResult& result, int scale) {
     }
 }
 
-std::string Quoted(const std::filesystem::path& path) { return "'" + path.string() + "'"; }
-
 }  // namespace
 
 Rgb PassColour(int pass) { return kPassColours.at(static_cast<std::size_t>(pass - 1)); }
@@ -131,21 +130,23 @@ BitmapHandle DrawLineOverlay(FIBITMAP* photo, const CountResult& result) {
     return canvas;
 }
 
-std::string WriteLineOverlay(const std::filesystem::path& photo, const CountResult& result,
-                             const std::filesystem::path& target) {
-    if (!result.ok())
-        return "no overlay for " + Quoted(photo) + ": it was not counted (" + result.error + ")";
-    const std::string nameProblem = PictureNameProblem(target);
-    if (!nameProblem.empty()) return "cannot write overlay " + nameProblem;
-    const LoadedPhoto loaded = LoadJpeg(photo);
-    if (!loaded.bitmap) return "cannot read photo " + Quoted(photo) + " for its overlay: " + loaded.error;
-    if (!FitsPhoto(loaded.bitmap.get(), result)) {
-        return "photo " + Quoted(photo) + " is no longer the size it was counted at: count it again";
-    }
-    const BitmapHandle overlay = DrawLineOverlay(loaded.bitmap.get(), result);
-    if (!overlay) return "not enough memory to draw the overlay of " + Quoted(photo);
-    const std::string error = SavePictureReplacing(overlay.get(), target);
-    if (!error.empty()) return "cannot write overlay " + Quoted(target) + ": " + error;
+Expected<BitmapHandle> ReloadWithLines(const CountResult& result) {
+    const std::filesystem::path photo(result.photo);
+    const Expected<LoadedPhoto> loaded = LoadJpeg(photo);
+    if (!loaded) return Fail("cannot read photo " + Quoted(photo) + " again to draw its lines: " + loaded.error().message);
+    if (!FitsPhoto(loaded->bitmap.get(), result))
+        return Fail("photo " + Quoted(photo) + " is no longer the size it was counted at: count it again");
+    BitmapHandle overlay = DrawLineOverlay(loaded->bitmap.get(), result);
+    if (!overlay) return Fail("not enough memory to draw the lines over " + Quoted(photo));
+    return overlay;
+}
+
+Outcome WriteLineOverlay(const CountResult& result, const std::filesystem::path& target) {
+    if (Outcome name = CheckPictureName(target); !name) return Fail("cannot write overlay " + name.error().message);
+    const Expected<BitmapHandle> overlay = ReloadWithLines(result);
+    if (!overlay) return tl::unexpected(overlay.error());
+    if (Outcome saved = SavePictureReplacing(overlay->get(), target); !saved)
+        return Fail("cannot write overlay " + Quoted(target) + ": " + saved.error().message);
     return {};
 }
 

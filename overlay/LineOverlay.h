@@ -1,11 +1,11 @@
 #pragma once
 
+#include "base/Expected.h"
 #include "image/Bitmap.h"
 #include "overlay/Canvas.h"
 #include "counting/CountResult.h"
 
 #include <filesystem>
-#include <string>
 
 namespace tamrex {
 
@@ -20,9 +20,11 @@ Rgb PassColour(int pass);
 // this size, or memory runs out. The photo itself is left as it is.
 BitmapHandle DrawLineOverlay(FIBITMAP* photo, const CountResult& result);
 
-// Reads the photo again, draws its overlay and writes it to `target` as JPEG or PNG,
-// by the extension. Returns an error for a person, or "".
-std::string WriteLineOverlay(const std::filesystem::path& photo, const CountResult& result,
-                             const std::filesystem::path& target);
+// Reads the counted photo again and draws the lines of its count over it. The photo
+// is not kept from the run: most counts are never looked at this way.
+Expected<BitmapHandle> ReloadWithLines(const CountResult& result);
+
+// The same, written to `target` as JPEG or PNG, by the extension.
+Outcome WriteLineOverlay(const CountResult& result, const std::filesystem::path& target);
 
 }  // namespace tamrex

@@ -18,21 +18,17 @@ struct FileCloser {
     void operator()(std::FILE* file) const noexcept { std::fclose(file); }
 };
 
-// The whole file, or an error for a person. Settings files are a few lines long.
-bool ReadWholeFile(const std::filesystem::path& file, std::string& content, std::string& error) {
+// The whole file. Settings files are a few lines long.
+Expected<std::string> ReadWholeFile(const std::filesystem::path& file) {
     std::unique_ptr<std::FILE, FileCloser> stream(std::fopen(file.c_str(), "rb"));
-    if (!stream) {
-        error = "cannot open settings file '" + file.string() + "': " + std::strerror(errno);
-        return false;
-    }
+    if (!stream) return Fail("cannot open settings file '" + file.string() + "': " + std::strerror(errno));
+    std::string content;
     char buffer[4096];
     std::size_t got;
     while ((got = std::fread(buffer, 1, sizeof buffer, stream.get())) > 0) content.append(buffer, got);
-    if (std::ferror(stream.get())) {
-        error = "cannot read settings file '" + file.string() + "': " + std::strerror(errno);
-        return false;
-    }
-    return true;
+    if (std::ferror(stream.get()))
+        return Fail("cannot read settings file '" + file.string() + "': " + std::strerror(errno));
+    return content;
 }
 
 // Lines end at CR LF, LF or a lone CR, so files written on any system read the same.
@@ -67,8 +63,8 @@ std::int16_t* FieldOf(CounterSettings& settings, const std::string& key) {
 
 }  // namespace
 
-SettingsLoad ParseSettings(std::string_view content, const std::string& fileName) {
-    SettingsLoad load;
+Expected<CounterSettings> ParseSettings(std::string_view content, const std::string& fileName) {
+    CounterSettings settings;
     const std::vector<std::string_view> lines = SplitLines(content);
     for (std::size_t index = 0; index < lines.size(); ++index) {
         const std::string_view line = lines[index];
@@ -76,31 +72,23 @@ SettingsLoad ParseSettings(std::string_view content, const std::string& fileName
         // The key is not trimmed: "THRESHOLD =1" names no known key.
         const std::size_t firstEquals = line.find('=');
         const std::string key = UpperCase(line.substr(0, firstEquals));
-        std::int16_t* field = FieldOf(load.settings, key);
+        std::int16_t* field = FieldOf(settings, key);
         if (!field) continue;
         const std::string where = fileName + " line " + std::to_string(index + 1) + ": " + key;
-        if (firstEquals == std::string_view::npos) {
-            load.error = where + " has no '=' and no value";
-            return load;
-        }
+        if (firstEquals == std::string_view::npos) return Fail(where + " has no '=' and no value");
         // Text after a second '=' is ignored.
         const std::string_view rest = line.substr(firstEquals + 1);
         const std::string_view valueText = rest.substr(0, rest.find('='));
-        const ParsedValue parsed = ParseSettingsValue(valueText);
-        if (!parsed.problem.empty()) {
-            load.error = where + " value '" + std::string(valueText) + "' " + parsed.problem;
-            return load;
-        }
-        *field = parsed.value;
+        const Expected<std::int16_t> value = ParseSettingsValue(valueText);
+        if (!value) return Fail(where + " value '" + std::string(valueText) + "' " + value.error().message);
+        *field = *value;
     }
-    return load;
+    return settings;
 }
 
-SettingsLoad LoadSettings(const std::filesystem::path& file) {
-    std::string content;
-    SettingsLoad load;
-    if (!ReadWholeFile(file, content, load.error)) return load;
-    return ParseSettings(content, file.string());
+Expected<CounterSettings> LoadSettings(const std::filesystem::path& file) {
+    return ReadWholeFile(file).and_then(
+        [&](const std::string& content) { return ParseSettings(content, file.string()); });
 }
 
 std::filesystem::path DefaultSettingsFile() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Expected.h"
 #include "counting/CounterSettings.h"
 
 #include <filesystem>
@@ -8,21 +9,14 @@
 
 namespace tamrex {
 
-// The outcome of reading a settings file: the settings, or why they could not be read.
-struct SettingsLoad {
-    CounterSettings settings;
-    std::string error;  // empty on success; names the file, the line, the key and the value
-
-    bool ok() const { return error.empty(); }
-};
-
 // Reads BDLINE, THRESHOLD and PWIDTH from a settings file ("KEY=value" lines). Keys
 // are matched in any letter case but not trimmed; unknown lines are ignored; the
 // last line of a key wins; a key that never appears stays 0. Never writes the file.
-SettingsLoad LoadSettings(const std::filesystem::path& file);
+// A failure names the file, the line, the key and the value.
+Expected<CounterSettings> LoadSettings(const std::filesystem::path& file);
 
 // The same for the content of a file; `fileName` is what messages call it.
-SettingsLoad ParseSettings(std::string_view content, const std::string& fileName);
+Expected<CounterSettings> ParseSettings(std::string_view content, const std::string& fileName);
 
 // The settings file of a program: Tamrex.ini in the folder of its executable, with
 // links followed, so that a link in a bin folder finds the file beside the program.

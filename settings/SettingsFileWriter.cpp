@@ -1,5 +1,6 @@
 #include "settings/SettingsFileWriter.h"
 
+#include "base/Quoted.h"
 #include "base/ReplaceFile.h"
 
 namespace tamrex {
@@ -26,11 +27,11 @@ std::string SettingsFileText(const CounterSettings& settings, const std::vector<
     return text;
 }
 
-std::string WriteSettingsFile(const std::filesystem::path& file, const CounterSettings& settings,
-                              const std::vector<std::string>& comments) {
-    const std::string error = ReplaceFileWith(file, SettingsFileText(settings, comments));
-    if (error.empty()) return {};
-    return "cannot write settings file '" + file.string() + "': " + error;
+Outcome WriteSettingsFile(const std::filesystem::path& file, const CounterSettings& settings,
+                          const std::vector<std::string>& comments) {
+    return ReplaceFileWith(file, SettingsFileText(settings, comments)).or_else([&](const Failure& failure) -> Outcome {
+        return Fail("cannot write settings file " + Quoted(file) + ": " + failure.message);
+    });
 }
 
 }  // namespace tamrex

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/Expected.h"
 #include "counting/CounterSettings.h"
 
 #include <filesystem>
@@ -12,8 +13,8 @@ namespace tamrex {
 // on a line of its own behind "; ", without any "=" or line break it held.
 std::string SettingsFileText(const CounterSettings& settings, const std::vector<std::string>& comments);
 
-// Writes the file whole or not at all. Returns an error for a person, or "".
-std::string WriteSettingsFile(const std::filesystem::path& file, const CounterSettings& settings,
+// Writes the file whole or not at all.
+Outcome WriteSettingsFile(const std::filesystem::path& file, const CounterSettings& settings,
                               const std::vector<std::string>& comments);
 
 }  // namespace tamrex

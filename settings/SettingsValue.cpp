@@ -28,13 +28,9 @@ constexpr std::int64_t kBeyondRange = 40000;  // any magnitude past this is out 
 
 }  // namespace
 
-ParsedValue ParseSettingsValue(std::string_view text) {
-    ParsedValue parsed;
+Expected<std::int16_t> ParseSettingsValue(std::string_view text) {
     std::string_view rest = Trimmed(text);
-    if (rest.empty()) {
-        parsed.problem = "is empty";
-        return parsed;
-    }
+    if (rest.empty()) return Fail("is empty");
     bool negative = false;
     if (rest.front() == '+' || rest.front() == '-') {
         negative = rest.front() == '-';
@@ -52,18 +48,11 @@ ParsedValue ParseSettingsValue(std::string_view text) {
         while (position < rest.size() && IsDigit(rest[position])) ++position;
         fraction = rest.substr(fractionStart, position - fractionStart);
     }
-    if (position != rest.size() || (!hasWholeDigits && fraction.empty())) {
-        parsed.problem = "is not a number";
-        return parsed;
-    }
+    if (position != rest.size() || (!hasWholeDigits && fraction.empty())) return Fail("is not a number");
     std::int64_t magnitude = wholePart + (RoundsUp(fraction, wholePart) ? 1 : 0);
     const std::int64_t value = negative ? -magnitude : magnitude;
-    if (value < INT16_MIN || value > INT16_MAX) {
-        parsed.problem = "is out of range (-32768 to 32767)";
-        return parsed;
-    }
-    parsed.value = static_cast<std::int16_t>(value);
-    return parsed;
+    if (value < INT16_MIN || value > INT16_MAX) return Fail("is out of range (-32768 to 32767)");
+    return static_cast<std::int16_t>(value);
 }
 
 }  // namespace tamrex

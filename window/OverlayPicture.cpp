@@ -1,8 +1,6 @@
 #include "window/OverlayPicture.h"
 
-#include "image/ImageLibrary.h"
 #include "overlay/LineOverlay.h"
-#include "window/PathText.h"
 
 namespace tamrex {
 namespace {
@@ -17,24 +15,12 @@ QImage ToQImage(FIBITMAP* picture) {
 
 }  // namespace
 
-OverlayPicture DrawOverlayPicture(const CountResult& result) {
-    const std::filesystem::path photo(result.photo);
-    const QString name = ToText(photo);
-    const LoadedPhoto loaded = LoadJpeg(photo);
-    if (!loaded.bitmap) {
-        return {{}, QStringLiteral("Cannot read '%1' again to draw its lines: %2")
-                        .arg(name, QString::fromStdString(loaded.error))};
-    }
-    const BitmapHandle overlay = DrawLineOverlay(loaded.bitmap.get(), result);
-    if (!overlay) {
-        return {{}, QStringLiteral("Cannot draw the lines over '%1': it has changed since it was "
-                                   "counted, or memory ran out. Count it again to see its lines.")
-                        .arg(name)};
-    }
-    QImage image = ToQImage(overlay.get());
-    if (image.isNull())
-        return {{}, QStringLiteral("Not enough memory to show the lines over '%1'.").arg(name)};
-    return {image, {}};
+Expected<QImage> DrawOverlayPicture(const CountResult& result) {
+    const Expected<BitmapHandle> overlay = ReloadWithLines(result);
+    if (!overlay) return tl::unexpected(overlay.error());
+    QImage image = ToQImage(overlay->get());
+    if (image.isNull()) return Fail("not enough memory to show the lines over '" + result.photo + "'");
+    return image;
 }
 
 }  // namespace tamrex

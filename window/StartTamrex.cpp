@@ -22,9 +22,9 @@ void ReportStartFailure(const QString& error) {
 
 TamrexOpening OpenTamrex(const std::filesystem::path& workingFolder,
                          const std::filesystem::path& settingsFile) {
-    const SettingsLoad load = LoadSettings(settingsFile);
-    if (!load.ok()) return {nullptr, QString::fromStdString(load.error)};
-    return {std::make_unique<Tamrex>(workingFolder, load.settings), QString()};
+    const Expected<CounterSettings> settings = LoadSettings(settingsFile);
+    if (!settings) return {nullptr, QString::fromStdString(settings.error().message)};
+    return {std::make_unique<Tamrex>(workingFolder, *settings), QString()};
 }
 
 int RunTamrex(const std::filesystem::path& workingFolder,

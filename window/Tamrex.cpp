@@ -3,6 +3,7 @@
 #include "counting/CountResult.h"
 #include "window/FontThatFits.h"
 #include "window/LayoutFont.h"
+#include "window/LineMapImage.h"
 #include "window/OverlayPicture.h"
 #include "window/PathText.h"
 #include "window/PhotoList.h"
@@ -24,6 +25,12 @@ const QColor kCountRed(192, 0, 0);
 
 // A failure message is longer than a result line; below this it would be hard to read.
 constexpr int kSmallestMessagePixels = 9;
+
+QString LineMapNotSaved(const Failure& failure) {
+    return QStringLiteral("%1. The count stands; this line map is drawn from memory. Make the "
+                          "folder writable to keep test.bmp.")
+        .arg(QString::fromStdString(failure.message));
+}
 
 QString DecoderWarningNotice(const std::string& warning) {
     return QStringLiteral(
@@ -173,20 +180,24 @@ void Tamrex::ShowSourcePicture(const std::string& photoPath) {
     sourcePictureShown = true;
 }
 
-void Tamrex::ShowResult(const CountResult& result) {
+void Tamrex::ShowResult(const Expected<CountResult>& result) {
     // A right-click must only ever draw the lines of the run on show.
     lastCount.reset();
-    if (result.ok()) {
-        ShowCount(result);
-    } else {
-        ShowFailure(result);
+    if (!result) {
+        ShowFailure(result.error());
+        return;
     }
-    if (!result.warning.empty()) image2->SetNotice(DecoderWarningNotice(result.warning));
+    ShowCount(*result);
+    if (!result->warning.empty()) image2->SetNotice(DecoderWarningNotice(result->warning));
 }
 
 void Tamrex::ShowCount(const CountResult& result) {
     lastCount = result;
     ShowLineMap();
+    if (!result.lineMapWrite) {
+        image1->ShowImage(LineMapImage(result));
+        image1->SetNotice(LineMapNotSaved(result.lineMapWrite.error()));
+    }
     ShowResultLine(QStringLiteral("Detected %1 lines.").arg(result.count()));
     label3->setToolTip(QString());
     vTotalCount->setText(QString::number(result.count()));
@@ -194,10 +205,10 @@ void Tamrex::ShowCount(const CountResult& result) {
 }
 
 // Nothing of an earlier run may stay on show as if it belonged to this photo.
-void Tamrex::ShowFailure(const CountResult& result) {
+void Tamrex::ShowFailure(const Failure& failure) {
     if (!sourcePictureShown) image2->Clear();
     image1->Clear();
-    const QString message = QString::fromStdString(result.error);
+    const QString message = QString::fromStdString(failure.message);
     ShowResultLine(message);
     label3->setToolTip(message);  // the whole of it, should even the smallest size not hold it
     vTotalCount->setText(QStringLiteral("0"));
@@ -221,12 +232,12 @@ void Tamrex::ToggleOverlay() {
 
 // When the overlay cannot be drawn the line map stays, with the reason beneath it.
 void Tamrex::ShowOverlay() {
-    const OverlayPicture overlay = DrawOverlayPicture(*lastCount);
-    if (overlay.image.isNull()) {
-        image1->SetNotice(overlay.error);
+    const Expected<QImage> overlay = DrawOverlayPicture(*lastCount);
+    if (!overlay) {
+        image1->SetNotice(QString::fromStdString(overlay.error().message));
         return;
     }
-    image1->ShowImage(overlay.image);
+    image1->ShowImage(*overlay);
     showingOverlay = true;
 }
 

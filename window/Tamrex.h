@@ -47,9 +47,9 @@ private:
     std::filesystem::path LineMapFile() const;
 
     void ShowSourcePicture(const std::string& photoPath) override;
-    void ShowResult(const CountResult& result) override;
+    void ShowResult(const Expected<CountResult>& result) override;
     void ShowCount(const CountResult& result);
-    void ShowFailure(const CountResult& result);
+    void ShowFailure(const Failure& failure);
     void ShowResultLine(const QString& text);
     void ToggleOverlay();
     void ShowOverlay();

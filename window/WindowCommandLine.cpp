@@ -41,7 +41,7 @@ std::optional<std::string> InformationAsked(const std::vector<std::string>& argu
     return std::nullopt;
 }
 
-StartFolder ChooseStartFolder(const std::vector<std::filesystem::path>& arguments,
+Expected<std::filesystem::path> ChooseStartFolder(const std::vector<std::filesystem::path>& arguments,
                               const std::filesystem::path& currentFolder) {
     std::vector<std::filesystem::path> named;
     bool optionsEnded = false;  // after "--", a name that starts with '-' is a name
@@ -49,23 +49,21 @@ StartFolder ChooseStartFolder(const std::vector<std::filesystem::path>& argument
         if (!optionsEnded && argument == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && IsOption(argument.string())) {
-            return {{}, "unknown option '" + argument.string() + "'"};
+            return Fail("unknown option '" + argument.string() + "'");
         } else {
             named.push_back(argument);
         }
     }
-    if (named.empty()) return {currentFolder, ""};
-    if (named.size() > 1) {
-        return {{}, "opens one photo or folder, but " + std::to_string(named.size()) + " were given"};
-    }
+    if (named.empty()) return currentFolder;
+    if (named.size() > 1) return Fail("opens one photo or folder, but " + std::to_string(named.size()) + " were given");
     const std::filesystem::path given = currentFolder / named.front();
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(given, error);
     if (!std::filesystem::exists(status)) {
         const std::string reason = error ? error.message() : "it does not exist";
-        return {{}, "cannot open '" + named.front().string() + "': " + reason};
+        return Fail("cannot open '" + named.front().string() + "': " + reason);
     }
-    return {std::filesystem::is_directory(status) ? given : given.parent_path(), ""};
+    return std::filesystem::is_directory(status) ? given : given.parent_path();
 }
 
 }  // namespace tamrex

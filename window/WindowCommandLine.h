@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/Expected.h"
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -18,16 +20,11 @@ std::string WindowVersionText();
 // so that it can be answered before Qt starts.
 std::optional<std::string> InformationAsked(const std::vector<std::string>& arguments);
 
-// The folder whose photos the window lists, or why the arguments name none.
-struct StartFolder {
-    std::filesystem::path folder;
-    std::string error;  // for a person: what is wrong with which argument
-};
-
 // From the arguments that Qt left (the program name left out): the folder given, the folder
 // of the photo given, so that opening a photo from a file manager lists its neighbours, or,
 // without an argument, the current folder.
-StartFolder ChooseStartFolder(const std::vector<std::filesystem::path>& arguments,
+// A failure says what is wrong with which argument.
+Expected<std::filesystem::path> ChooseStartFolder(const std::vector<std::filesystem::path>& arguments,
                               const std::filesystem::path& currentFolder);
 
 }  // namespace tamrex

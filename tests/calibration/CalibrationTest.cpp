@@ -1,6 +1,6 @@
 #include "counting/BoardCounter.h"
 #include "calibration/Calibrate.h"
-#include "image/ImageLibrary.h"
+#include "image/LoadPhoto.h"
 #include "calibration/SettingsSweep.h"
 #include "tests/fixtures/ScratchFolder.h"
 #include "tools/photo/StackPhoto.h"
@@ -22,8 +22,9 @@ std::filesystem::path Photo(const ScratchFolder& folder, const StackPhotoRecipe&
 }
 
 BitmapHandle GreyOf(const std::filesystem::path& photo) {
-    const LoadedPhoto loaded = LoadJpeg(photo);
-    return BitmapHandle(FreeImage_ConvertToGreyscale(loaded.bitmap.get()));
+    const Expected<LoadedPhoto> loaded = LoadJpeg(photo);
+    EXPECT_TRUE(loaded.has_value()) << loaded.error().message;
+    return loaded ? BitmapHandle(FreeImage_ConvertToGreyscale(loaded->bitmap.get())) : nullptr;
 }
 
 // Photos on which settings disagree: faint gaps only a high threshold or the split
@@ -61,14 +62,14 @@ TEST(SettingsSweep, CountsWhatACountRunCountsForEverySetting) {
                     const CounterSettings settings{static_cast<std::int16_t>(bdLines[b]),
                                                    static_cast<std::int16_t>(threshold),
                                                    static_cast<std::int16_t>(pWidths[p])};
-                    const CountResult run = counter.CountBoards({photo, settings, {}});
+                    const Expected<CountResult> run = counter.CountBoards({photo, settings, {}});
                     const std::string where =
                         photo.filename().string() + " at THRESHOLD=" + std::to_string(threshold) +
                         " BDLINE=" + std::to_string(bdLines[b]) + " PWIDTH=" + std::to_string(pWidths[p]);
-                    ASSERT_EQ(band, run.ok()) << where << ": " << run.error;
+                    ASSERT_EQ(band, run.has_value()) << where;
                     if (band) {
-                        ASSERT_EQ(counts[b * pWidths.size() + p].count, run.count()) << where;
-                        ASSERT_EQ(counts[b * pWidths.size() + p].splitLines, run.passLines[3]) << where;
+                        ASSERT_EQ(counts[b * pWidths.size() + p].count, run->count()) << where;
+                        ASSERT_EQ(counts[b * pWidths.size() + p].splitLines, run->passLines[3]) << where;
                     }
                 }
             }
@@ -95,8 +96,8 @@ StackPhotoRecipe StationPhoto(int boards, unsigned seed) {
 
 int CountOf(const std::filesystem::path& photo, const CounterSettings& settings) {
     BoardCounter counter;
-    const CountResult result = counter.CountBoards({photo, settings, {}});
-    return result.ok() ? result.count() : 0;
+    const Expected<CountResult> result = counter.CountBoards({photo, settings, {}});
+    return result ? result->count() : 0;
 }
 
 TEST(Calibrate, FindsSettingsThatCountTheStationsPhotos) {
@@ -113,8 +114,9 @@ TEST(Calibrate, FindsSettingsThatCountTheStationsPhotos) {
     const CounterSettings untuned{400, 110, 0};
     ASSERT_NE(CountOf(known[0].photo, untuned), known[0].boards);
 
-    const Calibration calibration = Calibrate(known, 2);
-    ASSERT_EQ(calibration.error, "");
+    const Expected<Calibration> found = Calibrate(known, 2, kDefaultPixelLimit);
+    ASSERT_TRUE(found.has_value()) << found.error().message;
+    const Calibration& calibration = *found;
     EXPECT_EQ(calibration.choice.score.exact, 3);
     for (const KnownCount& photo : known) EXPECT_EQ(CountOf(photo.photo, calibration.settings), photo.boards);
     for (const KnownCount& photo : heldOut) {
@@ -132,10 +134,20 @@ TEST(Calibrate, StopsOnAPhotoItCannotRead) {
     ScratchFolder folder;
     const auto good = Photo(folder, StationPhoto(20, 1), "good.jpg");
     folder.WriteFile("bad.jpg", "not a photo");
-    const Calibration calibration = Calibrate({{good, 20}, {folder / "bad.jpg", 20}}, 1);
-    EXPECT_EQ(calibration.error,
+    const Expected<Calibration> calibration = Calibrate({{good, 20}, {folder / "bad.jpg", 20}}, 1, kDefaultPixelLimit);
+    ASSERT_FALSE(calibration.has_value());
+    EXPECT_EQ(calibration.error().message,
               "cannot read photo '" + (folder / "bad.jpg").string() + "': not a JPEG file");
-    EXPECT_NE(Calibrate({}, 1).error, "");
+    EXPECT_FALSE(Calibrate({}, 1, kDefaultPixelLimit).has_value());
+}
+
+TEST(Calibrate, RefusesAPhotoOverThePixelLimitAsACountWould) {
+    ScratchFolder folder;
+    const auto photo = Photo(folder, StationPhoto(20, 1), "big.jpg");
+    const Expected<Calibration> calibration = Calibrate({{photo, 20}}, 1, 1000);
+    ASSERT_FALSE(calibration.has_value());
+    EXPECT_NE(calibration.error().message.find("more than the limit of 0.0 megapixels"), std::string::npos)
+        << calibration.error().message;
 }
 
 TEST(CalibrationGrid, StaysWithinWhatThePhotosCanUse) {

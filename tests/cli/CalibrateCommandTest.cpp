@@ -57,9 +57,9 @@ TEST_F(CalibrateCommand, WritesTheSettingsItPrintsAsASettingsFileThatCountsThePh
     EXPECT_NE(run.out.find("six.jpg: counted 6, known 6\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Wrote the settings to 'found.ini'."), std::string::npos) << run.out;
 
-    const SettingsLoad written = LoadSettings(folder_ / "found.ini");
-    ASSERT_TRUE(written.ok()) << written.error;
-    EXPECT_EQ(written.settings, PrintedSettings(run.out));
+    const Expected<CounterSettings> written = LoadSettings(folder_ / "found.ini");
+    ASSERT_TRUE(written.has_value()) << written.error().message;
+    EXPECT_EQ(*written, PrintedSettings(run.out));
     const CommandOutcome count = Run("--ini found.ini seven.jpg");
     EXPECT_EQ(count.out.rfind("seven.jpg: count 7 ", 0), 0u) << count.out << count.err;
 }

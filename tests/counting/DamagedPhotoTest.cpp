@@ -27,21 +27,27 @@ StackPhotoRecipe SmallStack() {
     return recipe;
 }
 
-CountResult Count(const std::filesystem::path& photo, std::uint64_t pixelLimit = kDefaultPixelLimit) {
+struct Counted {
+    std::filesystem::path photo;
+    Expected<CountResult> result;
+};
+
+Counted Count(const std::filesystem::path& photo, std::uint64_t pixelLimit = kDefaultPixelLimit) {
     BoardCounter counter;
-    return counter.CountBoards({photo, kCorpusSettings, {}, pixelLimit});
+    return {photo, counter.CountBoards({photo, kCorpusSettings, {}, pixelLimit})};
 }
 
-void ExpectRefused(const CountResult& result, const std::string& reason) {
-    EXPECT_FALSE(result.ok()) << result.photo << " was counted";
-    EXPECT_EQ(result.error.rfind("cannot read photo '" + result.photo + "'", 0), 0u) << result.error;
-    EXPECT_NE(result.error.find(reason), std::string::npos) << result.error;
+void ExpectRefused(const Counted& counted, const std::string& reason) {
+    ASSERT_FALSE(counted.result.has_value()) << counted.photo << " was counted";
+    const std::string& message = counted.result.error().message;
+    EXPECT_EQ(message.rfind("cannot read photo '" + counted.photo.string() + "'", 0), 0u) << message;
+    EXPECT_NE(message.find(reason), std::string::npos) << message;
 }
 
-void ExpectCounted(const CountResult& result, int boards) {
-    ASSERT_TRUE(result.ok()) << result.error;
-    EXPECT_EQ(result.count(), boards) << result.photo;
-    EXPECT_EQ(result.warning, "") << result.photo;
+void ExpectCounted(const Counted& counted, int boards) {
+    ASSERT_TRUE(counted.result.has_value()) << counted.result.error().message;
+    EXPECT_EQ(counted.result->count(), boards) << counted.photo;
+    EXPECT_EQ(counted.result->warning, "") << counted.photo;
 }
 
 class DamagedPhotos : public ::testing::Test {
@@ -103,9 +109,9 @@ TEST_F(DamagedPhotos, CorruptDataInTheMiddleIsCountedWithTheDecodersWarning) {
     for (std::size_t at = corrupt.size() / 2; at < corrupt.size() / 2 + 40; ++at) {
         corrupt[at] = static_cast<char>((static_cast<unsigned char>(corrupt[at]) * 7 + 13) % 0xFF);
     }
-    const CountResult result = Count(folder_.WriteFile("corrupt.jpg", corrupt));
-    ASSERT_TRUE(result.ok()) << result.error;
-    EXPECT_NE(result.warning.find("Corrupt JPEG data"), std::string::npos) << result.warning;
+    const Expected<CountResult> result = Count(folder_.WriteFile("corrupt.jpg", corrupt)).result;
+    ASSERT_TRUE(result.has_value()) << result.error().message;
+    EXPECT_NE(result->warning.find("Corrupt JPEG data"), std::string::npos) << result->warning;
 }
 
 // Sets the size in the frame header (SOF0) of a baseline JPEG.

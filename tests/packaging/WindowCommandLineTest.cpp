@@ -30,7 +30,7 @@ protected:
         folder_.WriteFile("stack.jpg", "a photo");
         std::filesystem::create_directory(folder_ / "station");
     }
-    StartFolder Choose(const Paths& arguments) const {
+    Expected<std::filesystem::path> Choose(const Paths& arguments) const {
         return ChooseStartFolder(arguments, folder_.path());
     }
 
@@ -38,23 +38,22 @@ protected:
 };
 
 TEST_F(StartFolderChoice, APhotoOpensItsFolderAFolderItselfNothingTheCurrentOne) {
-    EXPECT_EQ(Choose({}).folder, folder_.path());
-    EXPECT_EQ(Choose({"station"}).folder, folder_ / "station");
-    EXPECT_EQ(Choose({"stack.jpg"}).folder, folder_.path()) << "a bare name lies in the current folder";
-    EXPECT_EQ(Choose({folder_ / "stack.jpg"}).folder, folder_.path()) << "as a file manager gives it";
-    EXPECT_EQ(Choose({"--", "station"}).folder, folder_ / "station");
+    EXPECT_EQ(Choose({}).value(), folder_.path());
+    EXPECT_EQ(Choose({"station"}).value(), folder_ / "station");
+    EXPECT_EQ(Choose({"stack.jpg"}).value(), folder_.path()) << "a bare name lies in the current folder";
+    EXPECT_EQ(Choose({folder_ / "stack.jpg"}).value(), folder_.path()) << "as a file manager gives it";
+    EXPECT_EQ(Choose({"--", "station"}).value(), folder_ / "station");
     for (const Paths& arguments : {Paths{}, Paths{"station"}, Paths{"stack.jpg"}}) {
-        EXPECT_EQ(Choose(arguments).error, "");
+        EXPECT_TRUE(Choose(arguments).has_value());
     }
 }
 
 TEST_F(StartFolderChoice, WhatNamesNoFolderIsRefusedWithTheArgumentNamed) {
-    EXPECT_EQ(Choose({"missing.jpg"}).error, "cannot open 'missing.jpg': No such file or directory");
-    EXPECT_EQ(Choose({"stack.jpg", "station"}).error, "opens one photo or folder, but 2 were given");
-    EXPECT_EQ(Choose({"--bogus"}).error, "unknown option '--bogus'");
-    EXPECT_EQ(Choose({"--", "-x.jpg"}).error, "cannot open '-x.jpg': No such file or directory")
+    EXPECT_EQ(Choose({"missing.jpg"}).error().message, "cannot open 'missing.jpg': No such file or directory");
+    EXPECT_EQ(Choose({"stack.jpg", "station"}).error().message, "opens one photo or folder, but 2 were given");
+    EXPECT_EQ(Choose({"--bogus"}).error().message, "unknown option '--bogus'");
+    EXPECT_EQ(Choose({"--", "-x.jpg"}).error().message, "cannot open '-x.jpg': No such file or directory")
         << "after --, a name that starts with '-' is a name";
-    EXPECT_TRUE(Choose({"missing.jpg"}).folder.empty());
 }
 
 }  // namespace

@@ -1,31 +1,20 @@
 #include "settings/LoadSettings.h"
 #include "settings/SettingsValue.h"
+#include "tests/fixtures/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <unistd.h>
 
 namespace tamrex {
 namespace {
 
 class SettingsFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char pattern[] = "/tmp/tamrex-settings-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        folder_ = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
+    std::filesystem::path Write(const std::string& content) { return folder_.WriteFile("Tamrex.ini", content); }
+    Expected<CounterSettings> Load(const std::string& content) { return LoadSettings(Write(content)); }
 
-    std::filesystem::path Write(const std::string& content) {
-        const auto path = folder_ / "Tamrex.ini";
-        std::ofstream(path, std::ios::binary) << content;
-        return path;
-    }
-    SettingsLoad Load(const std::string& content) { return LoadSettings(Write(content)); }
-
-    std::filesystem::path folder_;
+    testing::ScratchFolder folder_;
 };
 
 CounterSettings Settings(int bdLine, int threshold, int pWidth) {
@@ -34,73 +23,73 @@ CounterSettings Settings(int bdLine, int threshold, int pWidth) {
 }
 
 TEST_F(SettingsFile, ReadsTheThreeKeysInAnyOrderAndLetterCase) {
-    const SettingsLoad load = Load("PWidth=12\r\nbdline=40\r\nTHRESHOLD=128\r\n");
-    ASSERT_TRUE(load.ok()) << load.error;
-    EXPECT_EQ(load.settings, Settings(40, 128, 12));
+    const Expected<CounterSettings> load = Load("PWidth=12\r\nbdline=40\r\nTHRESHOLD=128\r\n");
+    ASSERT_TRUE(load.has_value()) << load.error().message;
+    EXPECT_EQ(*load, Settings(40, 128, 12));
 }
 
 TEST_F(SettingsFile, LineEndsOfEverySystemAndALastLineWithoutOne) {
-    EXPECT_EQ(Load("BDLINE=1\nTHRESHOLD=2\nPWIDTH=3").settings, Settings(1, 2, 3));
-    EXPECT_EQ(Load("BDLINE=1\rTHRESHOLD=2\r\nPWIDTH=3\n").settings, Settings(1, 2, 3));
+    EXPECT_EQ(Load("BDLINE=1\nTHRESHOLD=2\nPWIDTH=3").value(), Settings(1, 2, 3));
+    EXPECT_EQ(Load("BDLINE=1\rTHRESHOLD=2\r\nPWIDTH=3\n").value(), Settings(1, 2, 3));
 }
 
 TEST_F(SettingsFile, KeysAreNotTrimmedButValuesAre) {
-    EXPECT_EQ(Load("THRESHOLD= 128 \r\n").settings.threshold, 128);
-    EXPECT_EQ(Load("THRESHOLD =128\r\n").settings.threshold, 0);
-    EXPECT_EQ(Load(" BDLINE=5\r\n").settings.bdLine, 0);
+    EXPECT_EQ(Load("THRESHOLD= 128 \r\n").value().threshold, 128);
+    EXPECT_EQ(Load("THRESHOLD =128\r\n").value().threshold, 0);
+    EXPECT_EQ(Load(" BDLINE=5\r\n").value().bdLine, 0);
 }
 
 TEST_F(SettingsFile, TextAfterASecondEqualsSignIsIgnoredAndTheLastLineWins) {
-    EXPECT_EQ(Load("BDLINE=40=50\r\n").settings.bdLine, 40);
-    EXPECT_EQ(Load("BDLINE=30\r\nBDLINE=45\r\n").settings.bdLine, 45);
+    EXPECT_EQ(Load("BDLINE=40=50\r\n").value().bdLine, 40);
+    EXPECT_EQ(Load("BDLINE=30\r\nBDLINE=45\r\n").value().bdLine, 45);
 }
 
 TEST_F(SettingsFile, UnknownLinesEmptyLinesAndAByteOrderMarkAreIgnored) {
-    const SettingsLoad load = Load("[Tamrex]\r\n\r\n; a comment = with equals\r\nCOLOUR=red\r\n"
+    const Expected<CounterSettings> load = Load("[Tamrex]\r\n\r\n; a comment = with equals\r\nCOLOUR=red\r\n"
                                    "\xEF\xBB\xBF" "BDLINE=9\r\nPWIDTH=7\r\n");
-    ASSERT_TRUE(load.ok()) << load.error;
-    EXPECT_EQ(load.settings, Settings(0, 0, 7));
+    ASSERT_TRUE(load.has_value()) << load.error().message;
+    EXPECT_EQ(*load, Settings(0, 0, 7));
 }
 
 TEST_F(SettingsFile, MissingKeysStayZeroAndRangeIsNotCheckedHere) {
-    EXPECT_EQ(Load("THRESHOLD=300\r\n").settings, Settings(0, 300, 0));
-    EXPECT_EQ(Load("").settings, Settings(0, 0, 0));
+    EXPECT_EQ(Load("THRESHOLD=300\r\n").value(), Settings(0, 300, 0));
+    EXPECT_EQ(Load("").value(), Settings(0, 0, 0));
 }
 
 TEST_F(SettingsFile, BadValuesNameTheFileLineKeyAndValue) {
-    const SettingsLoad notNumber = Load("THRESHOLD=100\r\n\r\nbdline=abc\r\n");
-    EXPECT_FALSE(notNumber.ok());
-    EXPECT_NE(notNumber.error.find("Tamrex.ini line 3: BDLINE value 'abc' is not a number"), std::string::npos)
-        << notNumber.error;
-    const SettingsLoad tooBig = Load("BDLINE=40000\r\n");
-    EXPECT_NE(tooBig.error.find("line 1: BDLINE value '40000' is out of range (-32768 to 32767)"),
-              std::string::npos)
-        << tooBig.error;
-    EXPECT_NE(Load("PWIDTH=\r\n").error.find("line 1: PWIDTH value '' is empty"), std::string::npos);
-    EXPECT_NE(Load("PWIDTH\r\n").error.find("line 1: PWIDTH has no '=' and no value"), std::string::npos);
+    const auto problem = [&](const std::string& content) {
+        const Expected<CounterSettings> load = Load(content);
+        return load ? std::string("read without a problem") : load.error().message;
+    };
+    EXPECT_NE(problem("THRESHOLD=100\r\n\r\nbdline=abc\r\n").find("Tamrex.ini line 3: BDLINE value 'abc' is not a number"),
+              std::string::npos);
+    EXPECT_NE(problem("BDLINE=40000\r\n").find("line 1: BDLINE value '40000' is out of range (-32768 to 32767)"),
+              std::string::npos);
+    EXPECT_NE(problem("PWIDTH=\r\n").find("line 1: PWIDTH value '' is empty"), std::string::npos);
+    EXPECT_NE(problem("PWIDTH\r\n").find("line 1: PWIDTH has no '=' and no value"), std::string::npos);
 }
 
 TEST_F(SettingsFile, AMissingFileIsReportedWithItsPath) {
-    const SettingsLoad load = LoadSettings(folder_ / "absent.ini");
-    EXPECT_FALSE(load.ok());
-    EXPECT_NE(load.error.find("absent.ini"), std::string::npos);
-    EXPECT_NE(load.error.find("No such file"), std::string::npos);
+    const Expected<CounterSettings> load = LoadSettings(folder_ / "absent.ini");
+    ASSERT_FALSE(load.has_value());
+    EXPECT_NE(load.error().message.find("absent.ini"), std::string::npos);
+    EXPECT_NE(load.error().message.find("No such file"), std::string::npos);
 }
 
 TEST_F(SettingsFile, ReadingLeavesTheFileAsItWas) {
     const std::string content = "BDLINE=12.5\r\nX=1\n";
     const auto path = Write(content);
     const auto before = std::filesystem::last_write_time(path);
-    ASSERT_TRUE(LoadSettings(path).ok());
+    ASSERT_TRUE(LoadSettings(path).has_value());
     std::ifstream in(path, std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), content);
     EXPECT_EQ(std::filesystem::last_write_time(path), before);
 }
 
 int Parsed(const char* text) {
-    const ParsedValue parsed = ParseSettingsValue(text);
-    EXPECT_EQ(parsed.problem, "") << text;
-    return parsed.value;
+    const Expected<std::int16_t> parsed = ParseSettingsValue(text);
+    EXPECT_TRUE(parsed.has_value()) << text;
+    return parsed.value_or(0);
 }
 
 TEST(ParseSettingsValue, RoundsFractionsHalfToEven) {
@@ -129,12 +118,12 @@ TEST(ParseSettingsValue, AcceptsSignsAndBlanksAndTheWholeSixteenBitRange) {
 
 TEST(ParseSettingsValue, RefusesWhatIsNotAPlainDecimalNumber) {
     for (const char* text : {"abc", "12abc", "1e3", "0x10", "1,000", "- 3", "+", ".", "1.2.3", "12 3"}) {
-        EXPECT_EQ(ParseSettingsValue(text).problem, "is not a number") << text;
+        EXPECT_EQ(ParseSettingsValue(text).error().message, "is not a number") << text;
     }
     for (const char* text : {"32768", "-32769", "32767.5", "99999999999999999999999"}) {
-        EXPECT_EQ(ParseSettingsValue(text).problem, "is out of range (-32768 to 32767)") << text;
+        EXPECT_EQ(ParseSettingsValue(text).error().message, "is out of range (-32768 to 32767)") << text;
     }
-    EXPECT_EQ(ParseSettingsValue("   ").problem, "is empty");
+    EXPECT_EQ(ParseSettingsValue("   ").error().message, "is empty");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // A right-click on Image1 turns the lines of the count shown over its photo on and off;
 // every count opens on its line map.
 
-#include "image/ImageLibrary.h"
+#include "image/LoadPhoto.h"
 #include "overlay/LineOverlay.h"
 #include "window/PathText.h"
 #include "window/PictureBox.h"
@@ -60,10 +60,10 @@ struct Overlay {
 Overlay ExpectedOverlay(const QString& photo) {
     QTemporaryDir elsewhere;
     const QString lineMap = elsewhere.filePath(QStringLiteral("map.bmp"));
-    Overlay overlay{CountDirectly(photo, TestSettings(), lineMap), nullptr};
-    const tamrex::LoadedPhoto loaded = tamrex::LoadJpeg(tamrex::ToPath(photo));
-    if (loaded.bitmap)
-        overlay.picture = tamrex::DrawLineOverlay(loaded.bitmap.get(), overlay.count);
+    const tamrex::Expected<CountResult> counted = CountDirectly(photo, TestSettings(), lineMap);
+    Overlay overlay{counted.value_or(CountResult{}), nullptr};
+    const tamrex::Expected<tamrex::LoadedPhoto> loaded = tamrex::LoadJpeg(tamrex::ToPath(photo));
+    if (counted && loaded) overlay.picture = tamrex::DrawLineOverlay(loaded->bitmap.get(), overlay.count);
     return overlay;
 }
 

@@ -43,7 +43,7 @@ CounterSettings TestSettings() {
     return CounterSettings{.bdLine = 160, .threshold = 110, .pWidth = 16};
 }
 
-CountResult CountDirectly(const QString& photo, const CounterSettings& settings,
+Expected<CountResult> CountDirectly(const QString& photo, const CounterSettings& settings,
                           const QString& lineMap) {
     BoardCounter counter;
     return counter.CountBoards(CountRequest{ToPath(photo), settings, ToPath(lineMap)});

@@ -34,7 +34,7 @@ CounterSettings TestSettings();
 
 // The photo counted straight by the core, its line map written to `lineMap`: what the
 // window must show for it.
-CountResult CountDirectly(const QString& photo, const CounterSettings& settings,
+Expected<CountResult> CountDirectly(const QString& photo, const CounterSettings& settings,
                           const QString& lineMap);
 
 }  // namespace tamrex::testing

@@ -8,10 +8,9 @@
 namespace tamrex {
 
 // Counts photos on up to `jobs` threads, each with a counter of its own, and hands
-// every result to `deliver` on the calling thread in the order of `requests`, as
-// soon as it and all before it are done. One thread gives exactly what the same
-// photos counted one after the other give.
+// every result to deliver(index, result) on the calling thread in the order of
+// `requests`. Whatever one photo does, every other photo gets its result.
 void CountInOrder(const std::vector<CountRequest>& requests, unsigned jobs,
-                  const std::function<void(const CountResult&)>& deliver);
+                  const std::function<void(std::size_t, const Expected<CountResult>&)>& deliver);
 
 }  // namespace tamrex

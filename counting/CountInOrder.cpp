@@ -1,0 +1,19 @@
+#include "counting/CountInOrder.h"
+
+#include "base/Quoted.h"
+#include "image/ImageLibrary.h"
+#include "counting/OrderedBatch.h"
+
+namespace tamrex {
+
+void CountInOrder(const std::vector<CountRequest>& requests, unsigned jobs,
+                  const std::function<void(std::size_t, const Expected<CountResult>&)>& deliver) {
+    EnsureImageLibrary();
+    RunInOrder<BoardCounter, CountResult>(
+        requests.size(), jobs,
+        [&](BoardCounter& counter, std::size_t index) { return counter.CountBoards(requests[index]); },
+        [&](std::size_t index) { return "counting photo " + Quoted(requests[index].photo); },
+        [&](std::size_t index, Expected<CountResult> result) { deliver(index, result); });
+}
+
+}  // namespace tamrex

@@ -1,0 +1,120 @@
+#include "counting/CountInOrder.h"
+#include "counting/OrderedBatch.h"
+#include "tests/fixtures/ScratchFolder.h"
+#include "tools/photo/StackPhoto.h"
+
+#include <gtest/gtest.h>
+
+#include <new>
+#include <stdexcept>
+
+namespace tamrex {
+namespace {
+
+using testing::ScratchFolder;
+
+// Photos of different stacks, and one that cannot be read, so that a result
+// delivered for the wrong photo or out of order shows.
+std::vector<CountRequest> MixedBatch(const ScratchFolder& folder) {
+    std::vector<CountRequest> requests;
+    for (int boards = 6; boards <= 13; ++boards) {
+        testing::StackPhotoRecipe recipe;
+        recipe.width = 400;
+        recipe.height = 420;
+        recipe.boards = boards;
+        recipe.boardRows = 16;
+        recipe.gapRows = 5;
+        recipe.seed = static_cast<unsigned>(boards);
+        const auto photo = folder / ("stack" + std::to_string(boards) + ".jpg");
+        std::string error;
+        EXPECT_TRUE(testing::WriteStackPhoto(recipe, photo.string(), error)) << error;
+        requests.push_back({photo, {200, 110, 21}, folder / ("map" + std::to_string(boards) + ".bmp")});
+    }
+    requests.insert(requests.begin() + 3, CountRequest{folder / "absent.jpg", {200, 110, 21}, {}});
+    return requests;
+}
+
+std::vector<Expected<CountResult>> CountAll(const std::vector<CountRequest>& requests, unsigned jobs) {
+    std::vector<Expected<CountResult>> results;
+    CountInOrder(requests, jobs, [&](std::size_t index, const Expected<CountResult>& result) {
+        EXPECT_EQ(index, results.size());
+        results.push_back(result);
+    });
+    return results;
+}
+
+TEST(CountInOrder, ManyThreadsGiveWhatOneThreadGivesInTheOrderAsked) {
+    ScratchFolder folder;
+    const std::vector<CountRequest> requests = MixedBatch(folder);
+    const std::vector<Expected<CountResult>> alone = CountAll(requests, 1);
+    ASSERT_EQ(alone.size(), requests.size());
+    for (std::size_t index = 0; index < requests.size(); ++index) {
+        if (alone[index]) {
+            EXPECT_EQ(alone[index]->photo, requests[index].photo.string());
+        }
+    }
+    ASSERT_FALSE(alone[3].has_value());
+    EXPECT_EQ(alone[0]->count(), 6);
+    EXPECT_EQ(alone.back()->count(), 13);
+
+    for (unsigned jobs : {2u, 3u, 64u}) {
+        const std::vector<Expected<CountResult>> together = CountAll(requests, jobs);
+        ASSERT_EQ(together.size(), alone.size());
+        for (std::size_t index = 0; index < alone.size(); ++index) {
+            ASSERT_EQ(together[index].has_value(), alone[index].has_value()) << jobs;
+            if (!alone[index]) {
+                EXPECT_EQ(together[index].error().message, alone[index].error().message) << jobs;
+                continue;
+            }
+            EXPECT_EQ(together[index]->photo, alone[index]->photo) << jobs;
+            EXPECT_EQ(together[index]->passLines, alone[index]->passLines) << jobs;
+            EXPECT_EQ(together[index]->lineRuns, alone[index]->lineRuns) << jobs;
+        }
+    }
+}
+
+TEST(CountInOrder, AnEmptyBatchDeliversNothing) {
+    EXPECT_TRUE(CountAll({}, 4).empty());
+}
+
+struct Worker {
+    int items = 0;
+};
+
+// Items 2 and 5 fail the way a worker can: memory running out, and anything else thrown.
+std::vector<Expected<int>> RunWithFaults(unsigned jobs) {
+    std::vector<Expected<int>> results;
+    RunInOrder<Worker, int>(
+        8, jobs,
+        [](Worker& worker, std::size_t index) -> Expected<int> {
+            ++worker.items;
+            if (index == 2) throw std::bad_alloc();
+            if (index == 5) throw std::runtime_error("the disk went away");
+            return static_cast<int>(index * 10);
+        },
+        [](std::size_t index) { return "item " + std::to_string(index); },
+        [&](std::size_t index, Expected<int> result) {
+            EXPECT_EQ(index, results.size());
+            results.push_back(std::move(result));
+        });
+    return results;
+}
+
+TEST(RunInOrder, AFailingItemBecomesItsFailureAndEveryOtherItemKeepsItsResult) {
+    for (unsigned jobs : {1u, 2u, 8u}) {
+        const std::vector<Expected<int>> results = RunWithFaults(jobs);
+        ASSERT_EQ(results.size(), 8u) << jobs;
+        for (std::size_t index = 0; index < results.size(); ++index) {
+            if (index == 2 || index == 5) continue;
+            ASSERT_TRUE(results[index].has_value()) << index;
+            EXPECT_EQ(*results[index], static_cast<int>(index * 10));
+        }
+        ASSERT_FALSE(results[2].has_value());
+        EXPECT_EQ(results[2].error().message, "cannot finish item 2: not enough memory");
+        ASSERT_FALSE(results[5].has_value());
+        EXPECT_EQ(results[5].error().message, "cannot finish item 5: the disk went away");
+    }
+}
+
+}  // namespace
+}  // namespace tamrex
