@@ -60,20 +60,22 @@ using PhotoSweeps = std::vector<SettingsSweep>;
 struct Scored {};
 
 // Each thread takes the next threshold not yet taken, so each score is written by one thread.
-Outcome ScoreAll(const CalibrationGrid& grid, const std::vector<GreyPhoto>& photos, unsigned threads,
-                 ScoreGrid& scores) {
+Outcome ScoreAll(const CalibrationGrid& grid, const std::vector<GreyPhoto>& photos,
+                 const CalibrationRequest& request, ScoreGrid& scores) {
     Outcome outcome;
     RunInOrder<PhotoSweeps, Scored>(
-        grid.thresholds.size(), threads,
+        grid.thresholds.size(), request.threads,
         [&](PhotoSweeps& sweeps, std::size_t t) -> Expected<Scored> {
+            if (request.cancel && *request.cancel) return Fail(kCalibrationCancelled);
             if (sweeps.empty())
                 for (const GreyPhoto& photo : photos) sweeps.emplace_back(photo.grey.get());
             ScoreThreshold(grid, t, sweeps, photos, scores);
             return Scored{};
         },
         [&](std::size_t t) { return "the search at THRESHOLD " + std::to_string(grid.thresholds[t]); },
-        [&](std::size_t, Expected<Scored> scored) {
+        [&](std::size_t t, Expected<Scored> scored) {
             if (!scored && outcome) outcome = tl::unexpected(scored.error());
+            if (request.progress) request.progress(t + 1, grid.thresholds.size());
         });
     return outcome;
 }
@@ -86,10 +88,9 @@ CounterSettings SettingsAt(const CalibrationGrid& grid, const std::array<int, 3>
 
 }  // namespace
 
-Expected<Calibration> Calibrate(const std::vector<KnownCount>& photos, unsigned threads,
-                                std::uint64_t pixelLimit) {
-    if (photos.empty()) return Fail("no photos with known counts to calibrate on");
-    Expected<std::vector<GreyPhoto>> loaded = LoadGreyPhotos(photos, pixelLimit);
+Expected<Calibration> Calibrate(const CalibrationRequest& request) {
+    if (request.photos.empty()) return Fail("no photos with known counts to calibrate on");
+    Expected<std::vector<GreyPhoto>> loaded = LoadGreyPhotos(request.photos, request.pixelLimit);
     if (!loaded) return tl::unexpected(loaded.error());
 
     Calibration calibration;
@@ -97,7 +98,7 @@ Expected<Calibration> Calibrate(const std::vector<KnownCount>& photos, unsigned 
     const CalibrationGrid& grid = calibration.grid;
     ScoreGrid scores(static_cast<int>(grid.thresholds.size()), static_cast<int>(grid.bdLines.size()),
                      static_cast<int>(grid.pWidths.size()));
-    if (Outcome scored = ScoreAll(grid, *loaded, threads, scores); !scored) return tl::unexpected(scored.error());
+    if (Outcome scored = ScoreAll(grid, *loaded, request, scores); !scored) return tl::unexpected(scored.error());
     calibration.choice = ChooseMostRobust(scores);
     calibration.settings = SettingsAt(grid, calibration.choice.position);
     return calibration;

@@ -4,8 +4,11 @@
 #include "calibration/CalibrationGrid.h"
 #include "counting/CounterSettings.h"
 #include "calibration/RobustChoice.h"
+#include "image/LoadPhoto.h"
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -18,19 +21,35 @@ struct KnownCount {
     int boards = 0;
 };
 
+// What to calibrate on, and how.
+struct CalibrationRequest {
+    std::vector<KnownCount> photos;
+    unsigned threads = 1;
+    std::uint64_t pixelLimit = kDefaultPixelLimit;  // bigger photos are refused, as a count would
+    // Told how many of the steps of the search are done, on the thread that called
+    // Calibrate, as they finish.
+    std::function<void(std::size_t done, std::size_t total)> progress;
+    // Set from any thread to stop the search; Calibrate then fails with kCalibrationCancelled.
+    const std::atomic<bool>* cancel = nullptr;
+};
+
+inline constexpr const char* kCalibrationCancelled = "the calibration was cancelled";
+
 struct Calibration {
     CalibrationGrid grid;
     CounterSettings settings;  // the chosen settings
+    // The board thickness learned from the known photos, in pixel rows with decimals,
+    // for the check on every count; 0 when it could not be learned.
+    double thickness = 0;
     RobustChoice choice;       // their score and plateau, in grid positions
 };
 
 // Searches the grid fitted to the photos for the settings that count the most of
 // them exactly: see ChooseMostRobust for how ties are settled. Loads each photo once
 // and shares the work of a count between settings (see SettingsSweep); the
-// thresholds are shared out over `threads` threads. A photo that cannot be read, or
-// is bigger than `pixelLimit`, stops the search, as settings fitted to the others
-// could mislead.
-Expected<Calibration> Calibrate(const std::vector<KnownCount>& photos, unsigned threads,
-                                std::uint64_t pixelLimit);
+// thresholds are shared out over the request's threads. A photo that cannot be read,
+// or is bigger than the pixel limit, stops the search, as settings fitted to the
+// others could mislead.
+Expected<Calibration> Calibrate(const CalibrationRequest& request);
 
 }  // namespace tamrex

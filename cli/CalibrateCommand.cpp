@@ -49,7 +49,7 @@ int RunCalibration(const Options& options) {
     if (!known) return Refuse(known.error());
 
     const auto start = std::chrono::steady_clock::now();
-    const Expected<Calibration> found = Calibrate(*known, options.jobs, options.PixelLimit());
+    const Expected<Calibration> found = Calibrate({*known, options.jobs, options.PixelLimit(), {}, nullptr});
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (!found) return Refuse(found.error());
     const Calibration& calibration = *found;
@@ -60,7 +60,7 @@ int RunCalibration(const Options& options) {
         return 0;
     }
     const Outcome written =
-        WriteSettingsFile(calibrate.iniFile, calibration.settings, IniComments(calibration, known->size()));
+        WriteSettingsFile(calibrate.iniFile, StationSettings{calibration.settings, std::nullopt}, IniComments(calibration, known->size()));
     if (!written) return Refuse(written.error());
     std::cout << "Wrote the settings to '" << calibrate.iniFile.string() << "'." << std::endl;
     return 0;

@@ -21,6 +21,9 @@ struct CountRequest {
     CounterSettings settings;
     std::filesystem::path lineMapFile;  // empty: no line map is written
     std::uint64_t pixelLimit = kDefaultPixelLimit;  // bigger photos are refused unread
+    // The station's board thickness in pixel rows, for the check on the count; 0 when
+    // unknown.
+    double thickness = 0;
 };
 
 // The working state of one count run and its stages. A window or a worker thread

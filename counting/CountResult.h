@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,13 @@ struct CountResult {
     std::int64_t milliseconds = 0;     // processing time, load to saved line map
     // Whether the line map asked for was written; the count stands either way.
     Outcome lineMapWrite;
+
+    // The check on the count: the strip's height in boards of the station's thickness
+    // (none without a thickness), and the reasons to look at this count (see
+    // CountCheck.h), empty when it looks regular. Advice only: the count stays the
+    // count of the rules.
+    std::optional<double> heightBoards;
+    std::vector<std::string> flags;
 
     int count() const { return lineTotal + 1; }  // boards = lines between them + 1
 };

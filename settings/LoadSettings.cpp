@@ -1,5 +1,6 @@
 #include "settings/LoadSettings.h"
 
+#include "settings/SettingsEntries.h"
 #include "settings/SettingsValue.h"
 
 #include <algorithm>
@@ -18,8 +19,10 @@ struct FileCloser {
     void operator()(std::FILE* file) const noexcept { std::fclose(file); }
 };
 
-// The whole file. Settings files are a few lines long.
-Expected<std::string> ReadWholeFile(const std::filesystem::path& file) {
+}  // namespace
+
+// Settings files are a few lines long.
+Expected<std::string> ReadSettingsText(const std::filesystem::path& file) {
     std::unique_ptr<std::FILE, FileCloser> stream(std::fopen(file.c_str(), "rb"));
     if (!stream) return Fail("cannot open settings file '" + file.string() + "': " + std::strerror(errno));
     std::string content;
@@ -31,28 +34,7 @@ Expected<std::string> ReadWholeFile(const std::filesystem::path& file) {
     return content;
 }
 
-// Lines end at CR LF, LF or a lone CR, so files written on any system read the same.
-std::vector<std::string_view> SplitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    while (!text.empty()) {
-        const std::size_t end = text.find_first_of("\r\n");
-        if (end == std::string_view::npos) {
-            lines.push_back(text);
-            break;
-        }
-        lines.push_back(text.substr(0, end));
-        const bool crlf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
-        text.remove_prefix(end + (crlf ? 2 : 1));
-    }
-    return lines;
-}
-
-std::string UpperCase(std::string_view text) {
-    std::string upper(text);
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return upper;
-}
+namespace {
 
 std::int16_t* FieldOf(CounterSettings& settings, const std::string& key) {
     if (key == "BDLINE") return &settings.bdLine;
@@ -65,29 +47,20 @@ std::int16_t* FieldOf(CounterSettings& settings, const std::string& key) {
 
 Expected<CounterSettings> ParseSettings(std::string_view content, const std::string& fileName) {
     CounterSettings settings;
-    const std::vector<std::string_view> lines = SplitLines(content);
-    for (std::size_t index = 0; index < lines.size(); ++index) {
-        const std::string_view line = lines[index];
-        if (line.empty()) continue;
-        // The key is not trimmed: "THRESHOLD =1" names no known key.
-        const std::size_t firstEquals = line.find('=');
-        const std::string key = UpperCase(line.substr(0, firstEquals));
-        std::int16_t* field = FieldOf(settings, key);
+    for (const SettingsEntry& entry : SettingsEntries(content)) {
+        std::int16_t* field = FieldOf(settings, entry.key);
         if (!field) continue;
-        const std::string where = fileName + " line " + std::to_string(index + 1) + ": " + key;
-        if (firstEquals == std::string_view::npos) return Fail(where + " has no '=' and no value");
-        // Text after a second '=' is ignored.
-        const std::string_view rest = line.substr(firstEquals + 1);
-        const std::string_view valueText = rest.substr(0, rest.find('='));
-        const Expected<std::int16_t> value = ParseSettingsValue(valueText);
-        if (!value) return Fail(where + " value '" + std::string(valueText) + "' " + value.error().message);
+        const std::string where = fileName + " line " + std::to_string(entry.line) + ": " + entry.key;
+        if (!entry.value) return Fail(where + " has no '=' and no value");
+        const Expected<std::int16_t> value = ParseSettingsValue(*entry.value);
+        if (!value) return Fail(where + " value '" + std::string(*entry.value) + "' " + value.error().message);
         *field = *value;
     }
     return settings;
 }
 
 Expected<CounterSettings> LoadSettings(const std::filesystem::path& file) {
-    return ReadWholeFile(file).and_then(
+    return ReadSettingsText(file).and_then(
         [&](const std::string& content) { return ParseSettings(content, file.string()); });
 }
 

@@ -15,6 +15,9 @@ namespace tamrex {
 // A failure names the file, the line, the key and the value.
 Expected<CounterSettings> LoadSettings(const std::filesystem::path& file);
 
+// The whole text of a settings file, read as the settings reader reads it.
+Expected<std::string> ReadSettingsText(const std::filesystem::path& file);
+
 // The same for the content of a file; `fileName` is what messages call it.
 Expected<CounterSettings> ParseSettings(std::string_view content, const std::string& fileName);
 

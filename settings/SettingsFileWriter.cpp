@@ -3,6 +3,8 @@
 #include "base/Quoted.h"
 #include "base/ReplaceFile.h"
 
+#include <cstdio>
+
 namespace tamrex {
 namespace {
 
@@ -16,18 +18,25 @@ std::string CommentLine(const std::string& comment) {
     return line + "\r\n";
 }
 
-}  // namespace
-
-std::string SettingsFileText(const CounterSettings& settings, const std::vector<std::string>& comments) {
-    std::string text;
-    for (const std::string& comment : comments) text += CommentLine(comment);
-    text += "BDLINE=" + std::to_string(settings.bdLine) + "\r\n";
-    text += "THRESHOLD=" + std::to_string(settings.threshold) + "\r\n";
-    text += "PWIDTH=" + std::to_string(settings.pWidth) + "\r\n";
+std::string OneDecimal(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", value);
     return text;
 }
 
-Outcome WriteSettingsFile(const std::filesystem::path& file, const CounterSettings& settings,
+}  // namespace
+
+std::string SettingsFileText(const StationSettings& settings, const std::vector<std::string>& comments) {
+    std::string text;
+    for (const std::string& comment : comments) text += CommentLine(comment);
+    text += "BDLINE=" + std::to_string(settings.counter.bdLine) + "\r\n";
+    text += "THRESHOLD=" + std::to_string(settings.counter.threshold) + "\r\n";
+    text += "PWIDTH=" + std::to_string(settings.counter.pWidth) + "\r\n";
+    if (settings.thickness) text += "THICKNESS=" + OneDecimal(*settings.thickness) + "\r\n";
+    return text;
+}
+
+Outcome WriteSettingsFile(const std::filesystem::path& file, const StationSettings& settings,
                           const std::vector<std::string>& comments) {
     return ReplaceFileWith(file, SettingsFileText(settings, comments)).or_else([&](const Failure& failure) -> Outcome {
         return Fail("cannot write settings file " + Quoted(file) + ": " + failure.message);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/Expected.h"
-#include "counting/CounterSettings.h"
+#include "settings/StationSettings.h"
 
 #include <filesystem>
 #include <string>
@@ -9,12 +9,13 @@
 
 namespace tamrex {
 
-// The settings as the settings file holds them, CR LF line ends, each comment first
+// The settings as the settings file holds them (THICKNESS with one decimal, when
+// known), CR LF line ends, each comment first
 // on a line of its own behind "; ", without any "=" or line break it held.
-std::string SettingsFileText(const CounterSettings& settings, const std::vector<std::string>& comments);
+std::string SettingsFileText(const StationSettings& settings, const std::vector<std::string>& comments);
 
 // Writes the file whole or not at all.
-Outcome WriteSettingsFile(const std::filesystem::path& file, const CounterSettings& settings,
+Outcome WriteSettingsFile(const std::filesystem::path& file, const StationSettings& settings,
                               const std::vector<std::string>& comments);
 
 }  // namespace tamrex

@@ -114,7 +114,7 @@ TEST(Calibrate, FindsSettingsThatCountTheStationsPhotos) {
     const CounterSettings untuned{400, 110, 0};
     ASSERT_NE(CountOf(known[0].photo, untuned), known[0].boards);
 
-    const Expected<Calibration> found = Calibrate(known, 2, kDefaultPixelLimit);
+    const Expected<Calibration> found = Calibrate({known, 2, kDefaultPixelLimit, {}, nullptr});
     ASSERT_TRUE(found.has_value()) << found.error().message;
     const Calibration& calibration = *found;
     EXPECT_EQ(calibration.choice.score.exact, 3);
@@ -134,17 +134,17 @@ TEST(Calibrate, StopsOnAPhotoItCannotRead) {
     ScratchFolder folder;
     const auto good = Photo(folder, StationPhoto(20, 1), "good.jpg");
     folder.WriteFile("bad.jpg", "not a photo");
-    const Expected<Calibration> calibration = Calibrate({{good, 20}, {folder / "bad.jpg", 20}}, 1, kDefaultPixelLimit);
+    const Expected<Calibration> calibration = Calibrate({{{good, 20}, {folder / "bad.jpg", 20}}, 1, kDefaultPixelLimit, {}, nullptr});
     ASSERT_FALSE(calibration.has_value());
     EXPECT_EQ(calibration.error().message,
               "cannot read photo '" + (folder / "bad.jpg").string() + "': not a JPEG file");
-    EXPECT_FALSE(Calibrate({}, 1, kDefaultPixelLimit).has_value());
+    EXPECT_FALSE(Calibrate(CalibrationRequest{}).has_value());
 }
 
 TEST(Calibrate, RefusesAPhotoOverThePixelLimitAsACountWould) {
     ScratchFolder folder;
     const auto photo = Photo(folder, StationPhoto(20, 1), "big.jpg");
-    const Expected<Calibration> calibration = Calibrate({{photo, 20}}, 1, 1000);
+    const Expected<Calibration> calibration = Calibrate({{{photo, 20}}, 1, 1000, {}, nullptr});
     ASSERT_FALSE(calibration.has_value());
     EXPECT_NE(calibration.error().message.find("more than the limit of 0.0 megapixels"), std::string::npos)
         << calibration.error().message;

@@ -1,0 +1,57 @@
+#include "settings/StationSettings.h"
+
+#include "settings/LoadSettings.h"
+#include "settings/SettingsEntries.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace tamrex {
+namespace {
+
+constexpr const char* kThicknessKey = "THICKNESS";
+
+// A plain positive decimal such as "12.4", blanks around it allowed.
+std::optional<double> PositiveRows(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    double rows = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), rows, std::chars_format::fixed);
+    if (error != std::errc() || end != text.data() + text.size() || !std::isfinite(rows) || rows <= 0) return {};
+    return rows;
+}
+
+Expected<std::optional<double>> ParseThickness(std::string_view content, const std::string& fileName) {
+    std::optional<double> thickness;
+    for (const SettingsEntry& entry : SettingsEntries(content)) {
+        if (entry.key != kThicknessKey) continue;
+        const std::string where = fileName + " line " + std::to_string(entry.line) + ": THICKNESS";
+        if (!entry.value) return Fail(where + " has no '=' and no value");
+        thickness = PositiveRows(*entry.value);
+        if (!thickness)
+            return Fail(where + " value '" + std::string(*entry.value) + "' is not a positive number of rows");
+    }
+    return thickness;
+}
+
+}  // namespace
+
+double StationSettings::Thickness() const {
+    if (thickness) return *thickness;
+    return counter.pWidth > 0 ? counter.pWidth : 0.0;
+}
+
+Expected<StationSettings> ParseStationSettings(std::string_view content, const std::string& fileName) {
+    Expected<CounterSettings> counter = ParseSettings(content, fileName);
+    if (!counter) return tl::unexpected(counter.error());
+    Expected<std::optional<double>> thickness = ParseThickness(content, fileName);
+    if (!thickness) return tl::unexpected(thickness.error());
+    return StationSettings{*counter, *thickness};
+}
+
+Expected<StationSettings> LoadStationSettings(const std::filesystem::path& file) {
+    return ReadSettingsText(file).and_then(
+        [&](const std::string& content) { return ParseStationSettings(content, file.string()); });
+}
+
+}  // namespace tamrex
