@@ -3,17 +3,17 @@
 # Safe to run again: apt-get skips what is already installed.
 set -euo pipefail
 
+# Each line says what needs it.
 packages=(
-  build-essential cmake ninja-build pkg-config
-  libfreeimage-dev
-  libcli11-dev nlohmann-json3-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev
-  fonts-dejavu-core fonts-liberation
-  xvfb xauth x11-apps imagemagick
-  valgrind clang libclang-rt-14-dev bc
-  python3
-  dpkg-dev fakeroot desktop-file-utils man-db groff-base
+  build-essential cmake ninja-build pkg-config           # the build
+  libfreeimage-dev libexif-dev libexpected-dev           # photos, their orientation, the error type
+  libcli11-dev nlohmann-json3-dev                        # the command line and its JSON
+  libgtest-dev libgmock-dev                              # unit tests
+  qt6-base-dev qt6-base-dev-tools libgl-dev              # the window
+  fonts-dejavu-core fonts-liberation                     # the window's fonts
+  xvfb xauth x11-apps imagemagick                        # screenshots of the window
+  valgrind clang libclang-rt-14-dev bc python3           # memcheck, fuzzing, benchmarks, scripts
+  dpkg-dev fakeroot file desktop-file-utils man-db groff-base  # the Debian package and its checks
 )
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -9,6 +9,7 @@ scripts/build.sh dev
 # Work on a copy, so that the line map each count writes (test.bmp) stays out of samples/.
 bin="$(pwd)/build/bin"
 folder=$(mktemp -d -t tamrex-samples-XXXXXX)
+trap 'rm -rf "$folder"' EXIT  # the copies and their line maps go when the script ends
 cp samples/*.jpg "$folder"
 cd "$folder"
 
@@ -19,5 +20,5 @@ echo "== Counting the sample photos with tamrex-count (in $folder)"
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   echo
   echo "== Opening the window on the sample photos: pick a photo in the list"
-  exec "$bin/tamrex"
+  "$bin/tamrex"
 fi
