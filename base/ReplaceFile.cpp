@@ -1,10 +1,14 @@
 #include "base/ReplaceFile.h"
 
+#include "base/OutputTarget.h"
+#include "base/Quoted.h"
+
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tamrex {
@@ -27,12 +31,32 @@ bool WriteAll(int descriptor, std::string_view content) {
     return true;
 }
 
+// The new file is made beside the old one, so a folder that cannot be written stops it.
+Outcome CannotCreateBeside(const std::filesystem::path& file, int error) {
+    std::string message = std::strerror(error);
+    if (error == EACCES || error == EPERM || error == EROFS) {
+        const std::filesystem::path folder = file.has_parent_path() ? file.parent_path() : ".";
+        message += ": the folder " + Quoted(folder) +
+                   " cannot be written; ask for write access to it (or run as its owner), or choose another place";
+    }
+    return Fail(message);
+}
+
+// A replaced file keeps who may read and write it.
+void KeepPermissionsOf(const std::filesystem::path& file, int descriptor) {
+    struct stat status {};
+    if (::stat(file.c_str(), &status) == 0) ::fchmod(descriptor, status.st_mode & 07777);
+}
+
 }  // namespace
 
 Outcome ReplaceFileWith(const std::filesystem::path& target, std::string_view content) {
-    const std::filesystem::path temporary = TemporaryBeside(target);
+    const std::filesystem::path file = FileBehindLinks(target);
+    if (Outcome usable = CheckOutputTarget(file); !usable) return usable;
+    const std::filesystem::path temporary = TemporaryBeside(file);
     const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (descriptor < 0) return Fail(std::strerror(errno));
+    if (descriptor < 0) return CannotCreateBeside(file, errno);
+    KeepPermissionsOf(file, descriptor);
     const bool written = WriteAll(descriptor, content);
     const int writeError = errno;
     const bool closed = ::close(descriptor) == 0;
@@ -41,7 +65,7 @@ Outcome ReplaceFileWith(const std::filesystem::path& target, std::string_view co
         ::unlink(temporary.c_str());
         return Fail(std::strerror(written ? closeError : writeError));
     }
-    if (std::rename(temporary.c_str(), target.c_str()) != 0) {
+    if (std::rename(temporary.c_str(), file.c_str()) != 0) {
         const int renameError = errno;
         ::unlink(temporary.c_str());
         return Fail(std::strerror(renameError));

@@ -2,6 +2,7 @@
 
 #include "calibration/KnownCounts.h"
 #include "cli/Version.h"
+#include "counting/MemoryBudget.h"
 #include "image/PictureFile.h"
 
 #include <CLI/CLI.hpp>
@@ -28,11 +29,13 @@ constexpr const char* kCalibrateDescription =
     "file with --write-ini. Use a few photos of one station: the same camera, light\n"
     "and kind of board.";
 
+// An override that no count can use is a mistake on the command line, not in the
+// settings file, and is reported as one.
 void AddSettingOverride(CLI::App& app, const std::string& flag, std::optional<int>& target,
-                        const std::string& what) {
+                        const std::string& what, int lowest = -32768, int highest = 32767) {
     app.add_option_function<int>(flag, [&target](int value) { target = value; },
                                  what + " (overrides the settings file)")
-        ->check(CLI::Range(-32768, 32767))
+        ->check(CLI::Range(lowest, highest))
         ->type_name("N");
 }
 
@@ -51,6 +54,14 @@ void AddMaxPixels(CLI::App& app, double& maxMegapixels) {
         ->capture_default_str();
 }
 
+void AddMemoryBudget(CLI::App& app, std::uint64_t& mebibytes) {
+    app.add_option("--memory-budget", mebibytes,
+                   "Decode photos at once only while they take no more than N MiB together (default:\n"
+                   "1024, or a quarter of the memory of a smaller machine); a bigger photo runs alone")
+        ->check(CLI::Range(std::uint64_t{1}, std::uint64_t{1} << 30))
+        ->type_name("N");
+}
+
 std::string PictureNameProblem(const std::string& name) {
     const Outcome usable = CheckPictureName(name);
     return usable ? std::string() : usable.error().message;
@@ -62,7 +73,7 @@ void AddCountOptions(CLI::App& app, Options& options) {
     app.add_option("--ini", options.settingsFile, "Settings file (default: Tamrex.ini beside the program)")
         ->type_name("FILE");
     AddSettingOverride(app, "--bdline", options.bdLine, "Dark pixels per row that make a line row");
-    AddSettingOverride(app, "--threshold", options.threshold, "Binarisation level, 0 to 255");
+    AddSettingOverride(app, "--threshold", options.threshold, "Binarisation level, 0 to 255", 0, 255);
     AddSettingOverride(app, "--pwidth", options.pWidth, "Board thickness in pixel rows");
     app.add_option("--line-map", options.lineMapFile,
                    "Write the line map of the photo to FILE as a 1-bit BMP (one photo only)")
@@ -79,6 +90,7 @@ void AddCountOptions(CLI::App& app, Options& options) {
         ->excludes(json);
     AddJobs(app, options.jobs, "Count N photos at a time");
     AddMaxPixels(app, options.maxMegapixels);
+    AddMemoryBudget(app, options.memoryBudgetMiB);
     app.add_option("photos", options.photos, "JPEG photos to count")->type_name("PHOTO");
 }
 
@@ -138,6 +150,10 @@ void CheckCombinations(const Options& options, const CLI::App& calibrateCommand,
 }
 
 }  // namespace
+
+std::uint64_t Options::MemoryBudget() const {
+    return memoryBudgetMiB == 0 ? DefaultMemoryBudget() : memoryBudgetMiB << 20;
+}
 
 ParsedCommandLine ParseCommandLine(int argc, char** argv) {
     ParsedCommandLine parsed;

@@ -29,6 +29,8 @@ struct Options {
     unsigned jobs = 1;
     double maxMegapixels = 100;  // bigger photos are refused from their header
     std::uint64_t PixelLimit() const { return static_cast<std::uint64_t>(maxMegapixels * 1e6); }
+    std::uint64_t memoryBudgetMiB = 0;  // 0: DefaultMemoryBudget()
+    std::uint64_t MemoryBudget() const;
     std::vector<std::filesystem::path> photos;
     std::optional<CalibrateOptions> calibrate;  // set when the command is `calibrate`
 };

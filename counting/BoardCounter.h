@@ -84,6 +84,7 @@ struct BoardCounter {
 
 private:
     Expected<CountResult> CountPhoto(const CountRequest& request, CountObserver* observer);
+    Outcome WriteLineMap(const CountRequest& request);
     void SearchPass(int pass, Profile& profile, Rendering rendering);
     void WhitenBlock(const Profile& profile, int& rowY);
 };

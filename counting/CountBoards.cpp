@@ -1,5 +1,6 @@
 #include "counting/BoardCounter.h"
 
+#include "base/OutputTarget.h"
 #include "base/Quoted.h"
 #include "counting/CountObserver.h"
 #include "image/Binarize.h"
@@ -56,6 +57,7 @@ Expected<CountResult> BoardCounter::CountPhoto(const CountRequest& request, Coun
     CountResult result;
     result.photo = request.photo.string();
     result.warning = std::move(loaded->warning);
+    result.orientation = loaded->orientation;
     sourceImage = std::move(loaded->bitmap);
     binaryImage = ThresholdPhoto(sourceImage.get(), static_cast<BYTE>(settings.threshold));
     if (!binaryImage) return Fail("cannot threshold photo " + Quoted(request.photo) + ": not enough memory");
@@ -75,13 +77,16 @@ Expected<CountResult> BoardCounter::CountPhoto(const CountRequest& request, Coun
     if (!RunPasses(result))
         return Fail("cannot count photo " + Quoted(request.photo) + ": not enough memory for the strip");
     result.lineTotal = lineTotal;
-    if (!request.lineMapFile.empty()) {
-        Outcome written = SaveBmpReplacing(markImage, request.lineMapFile);
-        if (!written)
-            result.lineMapWrite = Fail("cannot write line map " + Quoted(request.lineMapFile) + ": " +
-                                       written.error().message);
-    }
+    if (!request.lineMapFile.empty()) result.lineMapWrite = WriteLineMap(request);
     return result;
+}
+
+Outcome BoardCounter::WriteLineMap(const CountRequest& request) {
+    Outcome written = SameFile(request.lineMapFile, request.photo)
+                          ? Fail("it is the photo being counted: name another file")
+                          : SaveBmpReplacing(markImage, request.lineMapFile);
+    if (written) return written;
+    return Fail("cannot write line map " + Quoted(request.lineMapFile) + ": " + written.error().message);
 }
 
 }  // namespace tamrex

@@ -22,6 +22,7 @@ struct LineRun {
 struct CountResult {
     std::string photo;                 // the photo as it was named to the run
     std::string warning;               // a decoder warning on a photo that was still counted
+    int orientation = 1;               // the EXIF orientation the photo was turned upright from
     int lineTotal = 0;                 // lines found in all four passes
     std::array<int, 4> passLines{};    // lines found by each pass
     std::array<std::vector<LineRun>, 4> lineRuns;  // the lines of each pass, bottom-up

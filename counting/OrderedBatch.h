@@ -1,10 +1,12 @@
 #pragma once
 
 #include "base/Expected.h"
+#include "counting/MemoryBudget.h"
 
 #include <algorithm>
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <mutex>
@@ -59,16 +61,25 @@ Expected<Result> Guarded(Work& work, const std::string& what) {
     }
 }
 
+// What each item of a batch takes of a memory budget while it runs; no budget at all
+// when `budget` is null.
+struct BatchMemory {
+    MemoryBudget* budget = nullptr;
+    std::function<std::uint64_t(std::size_t)> costOf;
+};
+
 // Runs work(worker, index) for every index below `count` on up to `jobs` threads, each
 // with a Worker of its own, and hands each result to deliver(index, result) on the
 // calling thread in the order of the indexes, as soon as it and all before it are done.
 // One thread gives exactly what the items run one after the other give. `nameOf`
-// names an item in the failure of one that threw.
+// names an item in the failure of one that threw. An item waits for its share of the
+// memory budget before it starts.
 template <typename Worker, typename Result>
 void RunInOrder(std::size_t count, unsigned jobs,
                 const std::function<Expected<Result>(Worker&, std::size_t)>& work,
                 const std::function<std::string(std::size_t)>& nameOf,
-                const std::function<void(std::size_t, Expected<Result>)>& deliver) {
+                const std::function<void(std::size_t, Expected<Result>)>& deliver,
+                const BatchMemory& memory = {}) {
     if (count == 0) return;
     ResultSlots<Result> slots(count);
     std::atomic<std::size_t> next{0};
@@ -76,6 +87,7 @@ void RunInOrder(std::size_t count, unsigned jobs,
         std::optional<Worker> worker;
         for (std::size_t index = next++; index < count; index = next++) {
             auto one = [&]() -> Expected<Result> {
+                const MemoryBudget::Share share(memory.budget, memory.budget ? memory.costOf(index) : 0);
                 if (!worker) worker.emplace();
                 return work(*worker, index);
             };

@@ -1,42 +1,26 @@
 #include "image/LoadPhoto.h"
 
+#include "base/RegularFile.h"
+#include "image/DecoderInput.h"
+#include "image/ExifOrientation.h"
 #include "image/ImageLibrary.h"
+#include "image/JpegStructure.h"
+#include "image/TurnUpright.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 namespace tamrex {
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
+// The largest photo file read. A 100-megapixel JPEG at the highest quality stays well
+// under it; anything bigger is no photo a camera made.
+constexpr std::size_t kMostPhotoBytes = std::size_t{512} << 20;
+
+struct MemoryCloser {
+    void operator()(FIMEMORY* memory) const noexcept { FreeImage_CloseMemory(memory); }
 };
-using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
-
-unsigned DLL_CALLCONV ReadFromFile(void* buffer, unsigned size, unsigned count, fi_handle handle) {
-    return static_cast<unsigned>(std::fread(buffer, size, count, static_cast<std::FILE*>(handle)));
-}
-int DLL_CALLCONV SeekInFile(fi_handle handle, long offset, int origin) {
-    return std::fseek(static_cast<std::FILE*>(handle), offset, origin);
-}
-long DLL_CALLCONV TellInFile(fi_handle handle) { return std::ftell(static_cast<std::FILE*>(handle)); }
-
-// Photos are only ever read through this.
-FreeImageIO ReadingIO() { return FreeImageIO{ReadFromFile, nullptr, SeekInFile, TellInFile}; }
-
-bool StartsLikeJpeg(std::FILE* file) {
-    unsigned char magic[3] = {};
-    const bool jpeg = std::fread(magic, 1, 3, file) == 3 && magic[0] == 0xFF && magic[1] == 0xD8 &&
-                      magic[2] == 0xFF;
-    std::rewind(file);
-    return jpeg;
-}
-
-bool EndsEarly(const std::string& messages) {
-    return messages.find("Premature end of JPEG file") != std::string::npos;
-}
+using MemoryHandle = std::unique_ptr<FIMEMORY, MemoryCloser>;
 
 std::string Megapixels(std::uint64_t pixels) {
     char text[32];
@@ -44,28 +28,73 @@ std::string Megapixels(std::uint64_t pixels) {
     return text;
 }
 
-// Reads the header alone and refuses a photo too big to decode. Leaves the file where it was.
-Outcome CheckSize(FreeImageIO& io, std::FILE* file, std::uint64_t pixelLimit) {
-    BitmapHandle header(FreeImage_LoadFromHandle(FIF_JPEG, &io, file, FIF_LOAD_NOPIXELS));
-    std::rewind(file);
-    TakeLibraryMessages();  // the full decode repeats whatever matters
-    if (!header) return {};  // the full decode reports what is wrong with it
-    const std::uint64_t width = FreeImage_GetWidth(header.get());
-    const std::uint64_t height = FreeImage_GetHeight(header.get());
+Outcome CheckSize(const JpegFrame& frame, std::uint64_t pixelLimit) {
+    const std::uint64_t width = static_cast<std::uint64_t>(frame.width);
+    const std::uint64_t height = static_cast<std::uint64_t>(frame.height);
     if (width * height <= pixelLimit) return {};
     return Fail("it is " + std::to_string(width) + " x " + std::to_string(height) + " pixels (" +
                 Megapixels(width * height) + " megapixels), more than the limit of " + Megapixels(pixelLimit) +
                 " megapixels; scale the photo down, or raise the limit if it really is that big");
 }
 
-Expected<LoadedPhoto> Decode(FreeImageIO& io, std::FILE* file) {
-    LoadedPhoto loaded;
-    loaded.bitmap.reset(FreeImage_LoadFromHandle(FIF_JPEG, &io, file, JPEG_DEFAULT));
+// With the stream cleaned, the decoder's warnings can only concern the picture data;
+// these two say that it stopped before the picture was whole.
+bool EndsEarly(const std::string& messages) {
+    return messages.find("premature end of data segment") != std::string::npos ||
+           messages.find("Premature end of JPEG file") != std::string::npos;
+}
+
+Expected<BitmapHandle> Decode(const std::string& stream, std::string& warning) {
+    MemoryHandle memory(FreeImage_OpenMemory(reinterpret_cast<BYTE*>(const_cast<char*>(stream.data())),
+                                             static_cast<DWORD>(stream.size())));
+    if (!memory) return Fail("not enough memory to read it");
+    BitmapHandle bitmap(FreeImage_LoadFromMemory(FIF_JPEG, memory.get(), JPEG_DEFAULT));
     std::string messages = TakeLibraryMessages();
-    if (!loaded.bitmap) return Fail(messages.empty() ? "the JPEG decoder could not read it" : messages);
+    if (!bitmap) return Fail(messages.empty() ? "the JPEG decoder could not read it" : messages);
     if (EndsEarly(messages)) return Fail("the file is damaged: its picture data ends early (" + messages + ")");
-    loaded.warning = std::move(messages);
+    warning = std::move(messages);
+    return bitmap;
+}
+
+void AddWarning(std::string& warnings, const std::string& warning) {
+    if (warning.empty()) return;
+    if (!warnings.empty()) warnings += "; ";
+    warnings += warning;
+}
+
+// What was wrong with the file's structure that did not stop it from being read.
+std::string StructureWarnings(const JpegStructure& structure) {
+    std::string warnings = StrayBytesNote(structure);
+    if (structure.end == JpegEnd::kInsideScanData)
+        AddWarning(warnings, "the file lacks its end marker, but its picture data is complete");
+    return warnings;
+}
+
+Expected<LoadedPhoto> Upright(LoadedPhoto loaded, std::string_view file, const JpegStructure& structure) {
+    if (!structure.exif) return loaded;
+    loaded.orientation = ReadExifOrientation(file.substr(structure.exif->offset, structure.exif->size));
+    if (loaded.orientation == kUprightAsStored) return loaded;
+    BitmapHandle turned = TurnUpright(loaded.bitmap.get(), loaded.orientation);
+    if (!turned) return Fail("not enough memory to turn it upright");
+    loaded.bitmap = std::move(turned);
     return loaded;
+}
+
+Expected<LoadedPhoto> LoadFromBytes(const std::string& file, std::uint64_t pixelLimit) {
+    const Expected<JpegStructure> structure = ReadJpegStructure(file);
+    if (!structure) return tl::unexpected(structure.error());
+    if (Outcome size = CheckSize(structure->frame, pixelLimit); !size) return tl::unexpected(size.error());
+    if (structure->unsentCoefficient)
+        return Fail("the file is damaged: its picture data ends early (" +
+                    DescribeCoefficientGap(*structure->unsentCoefficient) + ")");
+    LoadedPhoto loaded;
+    std::string decoderWarning;
+    Expected<BitmapHandle> bitmap = Decode(BuildDecoderInput(file, *structure), decoderWarning);
+    if (!bitmap) return tl::unexpected(bitmap.error());
+    loaded.bitmap = std::move(*bitmap);
+    loaded.warning = StructureWarnings(*structure);
+    AddWarning(loaded.warning, decoderWarning);
+    return Upright(std::move(loaded), file, *structure);
 }
 
 }  // namespace
@@ -73,14 +102,25 @@ Expected<LoadedPhoto> Decode(FreeImageIO& io, std::FILE* file) {
 Expected<LoadedPhoto> LoadJpeg(const std::filesystem::path& photo, std::uint64_t pixelLimit) {
     EnsureImageLibrary();
     TakeLibraryMessages();
-    std::error_code ec;
-    if (std::filesystem::is_directory(photo, ec)) return Fail("it is a folder, not a photo");
-    FileHandle file(std::fopen(photo.c_str(), "rb"));
-    if (!file) return Fail(std::strerror(errno));
-    if (!StartsLikeJpeg(file.get())) return Fail("not a JPEG file");
-    FreeImageIO io = ReadingIO();
-    if (Outcome size = CheckSize(io, file.get(), pixelLimit); !size) return tl::unexpected(size.error());
-    return Decode(io, file.get());
+    const Expected<std::string> file = ReadRegularFile(photo, kMostPhotoBytes, "photo");
+    if (!file) return tl::unexpected(file.error());
+    return LoadFromBytes(*file, pixelLimit);
+}
+
+std::uint64_t DecodeCost(const std::filesystem::path& photo) {
+    const Expected<std::string> file = ReadRegularFile(photo, kMostPhotoBytes, "photo");
+    if (!file) return 0;
+    const Expected<JpegStructure> structure = ReadJpegStructure(*file);
+    if (!structure) return 0;
+    const std::uint64_t pixels =
+        static_cast<std::uint64_t>(structure->frame.width) * static_cast<std::uint64_t>(structure->frame.height);
+    const std::uint64_t components = structure->frame.components.size();
+    // Decoded pixels in 24-bit colour (or 8-bit grey), the thresholded copy and the
+    // strips; a progressive decode keeps two bytes per coefficient of every component.
+    const std::uint64_t decoded = pixels * (components == 1 ? 1 : 3) + pixels / 4;
+    const std::uint64_t coefficients =
+        structure->frame.process == JpegProcess::kProgressive ? pixels * components * 2 : 0;
+    return 2 * file->size() + decoded + coefficients;
 }
 
 }  // namespace tamrex

@@ -10,17 +10,26 @@
 namespace tamrex {
 
 struct LoadedPhoto {
-    BitmapHandle bitmap;
-    std::string warning;  // what the decoder complained about in a photo it did read
+    BitmapHandle bitmap;  // upright, as every viewer shows the photo
+    std::string warning;  // what was wrong with a photo that could still be read
+    // The EXIF orientation the photo was turned upright from; 1 when it was stored upright.
+    int orientation = 1;
 };
 
 // Photos bigger than this many pixels are refused unless a caller allows more.
 inline constexpr std::uint64_t kDefaultPixelLimit = 100'000'000;
 
-// Decodes a JPEG file. Only the JPEG decoder is ever used, whatever the file holds.
-// The size is read from the header first, so a photo over `pixelLimit` is refused
-// before the decoder allocates anything for it. The failure says why the photo could
-// not be read, without naming it: callers say what they were reading it for.
+// Decodes a JPEG file. Only regular files are read; the JPEG structure is checked
+// first, and the decoder gets only the segments it needs (see BuildDecoderInput), so a
+// photo over `pixelLimit`, one whose picture data ends early or anything that is no
+// JPEG is refused before or instead of being decoded. The failure says why the photo
+// could not be read, without naming it: callers say what they were reading it for.
 Expected<LoadedPhoto> LoadJpeg(const std::filesystem::path& photo, std::uint64_t pixelLimit = kDefaultPixelLimit);
+
+// The memory a decode of this photo takes at its peak, from its structure alone: the
+// file, the stream given to the decoder, the decoded pixels and, for progressive
+// photos, the decoder's coefficients. 0 when the photo cannot be read; its count will
+// say why.
+std::uint64_t DecodeCost(const std::filesystem::path& photo);
 
 }  // namespace tamrex

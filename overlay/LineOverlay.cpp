@@ -1,5 +1,6 @@
 #include "overlay/LineOverlay.h"
 
+#include "base/OutputTarget.h"
 #include "base/Quoted.h"
 #include "image/LoadPhoto.h"
 #include "image/PictureFile.h"
@@ -143,6 +144,8 @@ Expected<BitmapHandle> ReloadWithLines(const CountResult& result) {
 
 Outcome WriteLineOverlay(const CountResult& result, const std::filesystem::path& target) {
     if (Outcome name = CheckPictureName(target); !name) return Fail("cannot write overlay " + name.error().message);
+    if (SameFile(target, result.photo))
+        return Fail("cannot write overlay " + Quoted(target) + ": it is the photo being counted: name another file");
     const Expected<BitmapHandle> overlay = ReloadWithLines(result);
     if (!overlay) return tl::unexpected(overlay.error());
     if (Outcome saved = SavePictureReplacing(overlay->get(), target); !saved)

@@ -15,11 +15,11 @@ fi
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DTAMREX_FUZZ=ON -DTAMREX_BUILD_WINDOW=OFF \
   -DTAMREX_BUILD_TESTS=OFF -DTAMREX_BUILD_BENCH=OFF >/dev/null
-cmake --build build-fuzz --target tamrex-fuzz-settings tamrex-fuzz-stages
+cmake --build build-fuzz --target tamrex-fuzz-settings tamrex-fuzz-stages tamrex-fuzz-jpeg
 
 mkdir -p build-fuzz/crashes
 failed=0
-for name in settings stages; do
+for name in settings stages jpeg; do
   # New inputs go to the first folder; the seeds in the repository stay untouched.
   mkdir -p "build-fuzz/corpus/$name"
   log="build-fuzz/fuzz-$name.log"

@@ -1,5 +1,7 @@
 #include "settings/LoadSettings.h"
 
+#include "base/Quoted.h"
+#include "base/RegularFile.h"
 #include "settings/SettingsEntries.h"
 #include "settings/SettingsValue.h"
 
@@ -15,23 +17,15 @@
 namespace tamrex {
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const noexcept { std::fclose(file); }
-};
+// A settings file is a few lines long; anything near this size is some other file.
+constexpr std::size_t kMostSettingsBytes = std::size_t{1} << 20;
 
 }  // namespace
 
-// Settings files are a few lines long.
 Expected<std::string> ReadSettingsText(const std::filesystem::path& file) {
-    std::unique_ptr<std::FILE, FileCloser> stream(std::fopen(file.c_str(), "rb"));
-    if (!stream) return Fail("cannot open settings file '" + file.string() + "': " + std::strerror(errno));
-    std::string content;
-    char buffer[4096];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, stream.get())) > 0) content.append(buffer, got);
-    if (std::ferror(stream.get()))
-        return Fail("cannot read settings file '" + file.string() + "': " + std::strerror(errno));
-    return content;
+    return ReadRegularFile(file, kMostSettingsBytes, "settings file").or_else([&](const Failure& failure) {
+        return Expected<std::string>(Fail("cannot read settings file " + Quoted(file) + ": " + failure.message));
+    });
 }
 
 namespace {

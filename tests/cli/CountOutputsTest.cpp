@@ -56,7 +56,7 @@ TEST_F(CountOutputs, CsvHasAHeaderAndOneRowPerPhotoInOrderWithFailuresInTheirRow
     EXPECT_EQ(rows[1].rfind("stack.jpg,18,", 0), 0u) << rows[1];
     EXPECT_EQ(std::count(rows[1].begin(), rows[1].end(), ','), 9);
     EXPECT_EQ(rows[1].back(), ',') << "a counted photo has no error";
-    EXPECT_EQ(rows[2], "bad.jpg,,,,,,,,,cannot read photo 'bad.jpg': not a JPEG file");
+    EXPECT_EQ(rows[2].rfind("bad.jpg,,,,,,,,,cannot read photo 'bad.jpg': not a JPEG file", 0), 0u) << rows[2];
     EXPECT_EQ(rows[3].substr(0, rows[3].rfind(',', rows[3].size() - 2)),
               rows[1].substr(0, rows[1].rfind(',', rows[1].size() - 2)))
         << "the same photo gives the same row but for its time";

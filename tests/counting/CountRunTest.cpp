@@ -209,6 +209,9 @@ TEST(CountBoards, ReplacesTheLineMapWholeOrReportsThatItCouldNot) {
     ExpectCountedWithoutMap(CountWith(photo, SettingsFor(recipe), folder / "missing" / "test.bmp"),
                             "cannot write line map '" + (folder / "missing" / "test.bmp").string() + "'",
                             recipe.boards);
+    ExpectCountedWithoutMap(CountWith(photo, SettingsFor(recipe), folder / "." / "stack.jpg"),
+                            "it is the photo being counted", recipe.boards);
+    EXPECT_EQ(ReadFile(photo).substr(0, 2), "\xFF\xD8") << "the photo is still the photo";
     std::filesystem::create_directory(folder / "taken.bmp");
     ExpectCountedWithoutMap(CountWith(photo, SettingsFor(recipe), folder / "taken.bmp"), "cannot write line map",
                             recipe.boards);

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace tamrex {
 namespace {
 
@@ -75,11 +77,38 @@ protected:
 
 TEST_F(DamagedPhotos, TruncatedFilesAreRefusedWhereverTheyEnd) {
     ExpectCounted(Count(stack_), 5);
-    for (std::size_t keep : {std::size_t{0}, std::size_t{2}, std::size_t{3}, std::size_t{40}, bytes_.size() / 4,
-                             bytes_.size() / 2, bytes_.size() * 9 / 10, bytes_.size() - 2}) {
+    for (std::size_t keep : {std::size_t{0}, std::size_t{1}, std::size_t{3}, std::size_t{40}, bytes_.size() / 4,
+                             bytes_.size() / 2, bytes_.size() * 9 / 10, bytes_.size() - 40}) {
         const auto cut = folder_.WriteFile("cut.jpg", bytes_.substr(0, keep));
-        ExpectRefused(Count(cut), keep < 3 ? "not a JPEG file" : "");
+        ExpectRefused(Count(cut), keep < 2 ? "not a JPEG file" : "");
         if (keep > 1000) ExpectRefused(Count(cut), "damaged: its picture data ends early");
+    }
+}
+
+// A cut is a cut however it is dressed up: with the end marker put back, or behind an
+// earlier fault the decoder steps over, which used to be the only warning looked at.
+TEST_F(DamagedPhotos, DataThatEndsEarlyIsRefusedHoweverItIsDisguised) {
+    const std::string cut = bytes_.substr(0, bytes_.size() * 2 / 3);
+    ExpectRefused(Count(folder_.WriteFile("marker.jpg", cut + "\xFF\xD9")), "its picture data ends early");
+    const std::size_t scan = cut.find("\xFF\xDA");
+    ASSERT_NE(scan, std::string::npos);
+    const std::string stray = cut.substr(0, scan) + "\x12\x34" + cut.substr(scan) + "\xFF\xD9";
+    ExpectRefused(Count(folder_.WriteFile("stray.jpg", stray)), "its picture data ends early");
+}
+
+// Whole picture data with a blemish around it decodes to the intact photo's pixels:
+// it is counted as the intact photo is, with a warning that says what was wrong.
+TEST_F(DamagedPhotos, AWholePictureWithABlemishIsCountedWithAWarning) {
+    const Counted intact = Count(stack_);
+    ASSERT_TRUE(intact.result.has_value());
+    const std::string noEnd = bytes_.substr(0, bytes_.size() - 2);
+    const std::string strayByte = bytes_.substr(0, 2) + std::string(1, '\0') + bytes_.substr(2);
+    for (const auto& [name, bytes, warning] :
+         {std::tuple{"no-end.jpg", noEnd, "lacks its end marker"}, std::tuple{"stray.jpg", strayByte, "stray byte"}}) {
+        const Counted counted = Count(folder_.WriteFile(name, bytes));
+        ASSERT_TRUE(counted.result.has_value()) << name << ": " << counted.result.error().message;
+        EXPECT_EQ(counted.result->lineRuns, intact.result->lineRuns) << name;
+        EXPECT_NE(counted.result->warning.find(warning), std::string::npos) << name << ": " << counted.result->warning;
     }
 }
 
@@ -91,8 +120,35 @@ TEST_F(DamagedPhotos, OtherFormatsNamedJpgAreRefusedWithoutTheirDecoders) {
     for (const char* name : {"png.jpg", "gif.jpg", "bmp.jpg", "text.jpg"}) {
         ExpectRefused(Count(folder_ / name), "not a JPEG file");
     }
-    ExpectRefused(Count(folder_.path()), "it is a folder");
+    ExpectRefused(Count(folder_.path()), "is a folder, not a photo");
     ExpectRefused(Count(folder_ / "absent.jpg"), "No such file or directory");
+}
+
+// An EXIF block (TIFF, little-endian) whose first picture holds one tag: the orientation.
+std::string ExifApp1(std::uint16_t orientation) {
+    const std::string tiff = std::string("II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0", 18) +
+                             static_cast<char>(orientation) + std::string(7, '\0');
+    const std::string payload = std::string("Exif\0\0", 6) + tiff;
+    const std::size_t length = payload.size() + 2;
+    return std::string("\xFF\xE1") + static_cast<char>(length >> 8) + static_cast<char>(length & 0xFF) + payload;
+}
+
+// A phone holds its camera sideways and says so in EXIF: the stack stands on end in the
+// stored pixels, and only turned upright is it counted.
+TEST_F(DamagedPhotos, APhotoStoredSidewaysIsTurnedUprightBeforeItIsCounted) {
+    BitmapHandle sideways(FreeImage_Rotate(picture_.get(), 90));
+    const std::string stored = ReadFile(SaveAs("sideways.jpg", FIF_JPEG, JPEG_QUALITYGOOD, sideways.get()));
+    const Counted asStored = Count(stack_.parent_path() / "sideways.jpg");
+    ASSERT_TRUE(!asStored.result.has_value() || asStored.result->count() != 5) << "the test needs a sideways stack";
+
+    const Counted turned = Count(folder_.WriteFile("phone.jpg", stored.substr(0, 2) + ExifApp1(6) + stored.substr(2)));
+    ASSERT_TRUE(turned.result.has_value()) << turned.result.error().message;
+    EXPECT_EQ(turned.result->count(), 5);
+    EXPECT_EQ(turned.result->orientation, 6);
+    EXPECT_EQ(Count(folder_.WriteFile("upright.jpg", bytes_.substr(0, 2) + ExifApp1(1) + bytes_.substr(2)))
+                  .result->lineRuns,
+              Count(stack_).result->lineRuns)
+        << "orientation 1 keeps the pixels as they are";
 }
 
 TEST_F(DamagedPhotos, EveryCommonJpegEncodingIsCounted) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <mutex>
 #include <new>
 #include <stdexcept>
 
@@ -114,6 +116,35 @@ TEST(RunInOrder, AFailingItemBecomesItsFailureAndEveryOtherItemKeepsItsResult) {
         ASSERT_FALSE(results[5].has_value());
         EXPECT_EQ(results[5].error().message, "cannot finish item 5: the disk went away");
     }
+}
+
+// Items hold their cost while they run; the most held at once must stay within the
+// budget, and an item bigger than the whole budget must still run, alone.
+TEST(RunInOrder, ItemsWaitForRoomInTheMemoryBudget) {
+    const std::vector<std::uint64_t> costs{40, 40, 40, 500, 40, 40, 40, 40, 40, 40};
+    MemoryBudget budget(100);
+    std::mutex mutex;
+    std::uint64_t held = 0, mostHeld = 0;
+    std::vector<Expected<int>> results;
+    RunInOrder<Worker, int>(
+        costs.size(), 8,
+        [&](Worker&, std::size_t index) -> Expected<int> {
+            {
+                const std::lock_guard lock(mutex);
+                held += costs[index];
+                mostHeld = std::max(mostHeld, held);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            const std::lock_guard lock(mutex);
+            held -= costs[index];
+            return static_cast<int>(index);
+        },
+        [](std::size_t index) { return "item " + std::to_string(index); },
+        [&](std::size_t, Expected<int> result) { results.push_back(std::move(result)); },
+        BatchMemory{&budget, [&](std::size_t index) { return costs[index]; }});
+    ASSERT_EQ(results.size(), costs.size());
+    for (std::size_t index = 0; index < costs.size(); ++index) EXPECT_EQ(results[index].value_or(-1), int(index));
+    EXPECT_EQ(mostHeld, 500u) << "the big item ran alone, and no three small ones ran together";
 }
 
 }  // namespace

@@ -85,7 +85,7 @@ void TamrexStartTest::init() {
 void TamrexStartTest::settingsThatCannotBeReadStopTheStart_data() {
     QTest::addColumn<QByteArray>("content");  // empty: no file at all
     QTest::addColumn<QString>("reason");
-    QTest::newRow("missing") << QByteArray() << "cannot open";
+    QTest::newRow("missing") << QByteArray() << "cannot read";
     QTest::newRow("not a number") << QByteArray("THRESHOLD=110\nBDLINE=abc\n") << "line 2";
     QTest::newRow("too large") << QByteArray("BDLINE=40000\n") << "BDLINE";
 }
