@@ -12,6 +12,26 @@ namespace {
 constexpr int kBadArguments = 2;
 constexpr int kFailed = 1;
 
+// What a real stack brings; each is off unless given.
+void AddDifficulties(CLI::App& app, tamrex::testing::StackPhotoRecipe& recipe) {
+    app.add_option("--bow", recipe.bow,
+                   "Rows the middle of the stack sags below its ends (negative: bulges up)");
+    app.add_flag("--faded-top-gap", recipe.fadedTopGap, "Draw the gap under the top board faint");
+    app.add_option("--thickness-jitter", recipe.thicknessJitter,
+                   "Each board is --board-rows give or take up to this many rows");
+    app.add_option("--broken-gaps", recipe.brokenGaps, "Gaps where the boards touch in a few short places");
+    app.add_option("--missing-segments", recipe.missingSegments,
+                   "Gaps of which a tenth to a third of the width is not drawn");
+    app.add_option("--straps", recipe.straps, "Dark vertical straps across the stack");
+    app.add_option("--light-slope", recipe.lightSlope,
+                   "Percent the light falls from the left to the right edge (negative: right to left)");
+    app.add_option("--light-fall", recipe.lightFall,
+                   "Percent the light falls from the bottom to the top edge (negative: top to bottom)");
+    app.add_option("--vignette", recipe.vignette, "Percent the corners are darker than the middle");
+    app.add_option("--bottom-blur", recipe.bottomBlur,
+                   "Rows over which the bottom board fades into the floor");
+}
+
 void AddOptions(CLI::App& app, tamrex::testing::StackPhotoRecipe& recipe, std::string& out) {
     app.option_defaults()->always_capture_default();
     app.add_option("--width", recipe.width, "Photo width in pixels");
@@ -22,6 +42,7 @@ void AddOptions(CLI::App& app, tamrex::testing::StackPhotoRecipe& recipe, std::s
     app.add_option("--faded-gaps", recipe.fadedGaps, "Gaps drawn faint, near the board level");
     app.add_option("--tilt", recipe.tilt, "Rows the stack climbs from the left to the right edge");
     app.add_option("--noise", recipe.noise, "Amplitude of the per-pixel noise");
+    AddDifficulties(app, recipe);
     app.add_flag("--grey", recipe.greyscale, "Write 8-bit grey instead of 24-bit colour");
     app.add_option("--quality", recipe.quality, "JPEG quality, 1 to 100");
     app.add_option("--seed", recipe.seed, "Seed; the same seed gives the same photo");

@@ -1,6 +1,8 @@
 #include "tools/photo/StackPhoto.h"
 
 #include "image/Bitmap.h"
+#include "tools/photo/PhotoRandom.h"
+#include "tools/photo/StackFlaws.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -12,6 +14,7 @@
 #include <memory>
 #include <numeric>
 #include <sstream>
+#include <utility>
 
 namespace tamrex::testing {
 namespace {
@@ -25,38 +28,9 @@ constexpr int kFixedOne = 256;        // sub-row and brightness factors are in 1
 constexpr int kSideFalloff = 26;      // a lamp in front leaves the sides about a tenth darker
 constexpr int kBevelShare = 6;        // board edge rows lose a sixth of the board-gap contrast
 constexpr int kFadedShare = 5;        // a faded gap keeps only a fifth of that contrast
-
-// Separate streams keep one feature's randomness from shifting when another changes,
-// so that e.g. a new noise amplitude leaves the faded gaps where they were.
-enum class Stream : std::uint64_t { Boards = 1, FadedGaps, Streaks, Noise };
-
-std::uint64_t Mix(std::uint64_t value) {
-    value = (value ^ (value >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    value = (value ^ (value >> 27)) * 0x94D049BB133111EBULL;
-    return value ^ (value >> 31);
-}
-
-// splitmix64: its output is fixed by the algorithm, unlike std distributions, whose
-// results differ between standard libraries.
-class Random {
-public:
-    Random(unsigned seed, Stream stream, std::uint64_t index = 0)
-        : state(Mix(seed + Mix(static_cast<std::uint64_t>(stream) + (index << 8)))) {}
-
-    std::uint64_t Next() {
-        state += 0x9E3779B97F4A7C15ULL;
-        return Mix(state);
-    }
-
-    // Uniform in [low, high].
-    int Between(int low, int high) {
-        const std::uint64_t span = static_cast<std::uint64_t>(high - low) + 1;
-        return low + static_cast<int>(((Next() >> 32) * span) >> 32);
-    }
-
-private:
-    std::uint64_t state;
-};
+constexpr int kMostStraps = 20;
+constexpr int kMostLightLoss = 90;    // percent; a lamp that leaves no light draws no stack
+constexpr int kStrapOverhang = 2;     // rows a strap reaches beyond the stack, over its edges
 
 struct Bound {
     const char* what;
@@ -88,11 +62,20 @@ std::string CheckRanges(const StackPhotoRecipe& recipe) {
         {"noise", recipe.noise, 0, 255},
         {"faded gaps", recipe.fadedGaps, 0, recipe.boards - 1LL},
         {"JPEG quality", recipe.quality, 1, 100},
+        {"thickness jitter", recipe.thicknessJitter, 0, recipe.boardRows - 1LL},
+        {"broken gaps", recipe.brokenGaps, 0, recipe.boards - 1LL},
+        {"missing segments", recipe.missingSegments, 0, recipe.boards - 1LL},
+        {"straps", recipe.straps, 0, kMostStraps},
+        {"light slope", recipe.lightSlope, -kMostLightLoss, kMostLightLoss},
+        {"light fall", recipe.lightFall, -kMostLightLoss, kMostLightLoss},
+        {"vignette", recipe.vignette, 0, kMostLightLoss},
+        {"bottom blur", recipe.bottomBlur, 0, recipe.boardRows - recipe.thicknessJitter},
     });
 }
 
 long long StackRows(const StackPhotoRecipe& recipe) {
-    return static_cast<long long>(recipe.boards) * recipe.boardRows +
+    const std::vector<int> boardRows = BoardThicknesses(recipe);
+    return std::accumulate(boardRows.begin(), boardRows.end(), 0LL) +
            static_cast<long long>(recipe.boards - 1) * recipe.gapRows;
 }
 
@@ -103,7 +86,9 @@ long long SpareRows(const StackPhotoRecipe& recipe) {
 
 std::string CheckFit(const StackPhotoRecipe& recipe) {
     if (SpareRows(recipe) >= 0) return {};
-    return std::to_string(recipe.boards) + " boards of " + std::to_string(recipe.boardRows) +
+    const std::string jitter =
+        recipe.thicknessJitter ? " (give or take " + std::to_string(recipe.thicknessJitter) + ")" : "";
+    return std::to_string(recipe.boards) + " boards of " + std::to_string(recipe.boardRows) + jitter +
            " rows with " + std::to_string(recipe.gapRows) + "-row gaps need " +
            std::to_string(StackRows(recipe)) + " rows, but a " + std::to_string(recipe.height) +
            "-row photo with margins of " + std::to_string(recipe.marginTop) + " and " +
@@ -128,6 +113,31 @@ std::string CheckTilt(const StackPhotoRecipe& recipe) {
            Rows(room) + ": widen the margins or lessen the tilt";
 }
 
+// How far the stack is moved up (first) and down (second), in rows, at its furthest:
+// shift(u) = tilt / 2 * u + bow * u * u for u from -1 (left edge) to 1 (right edge).
+std::pair<double, double> Reach(const StackPhotoRecipe& recipe) {
+    const double slope = recipe.tilt / 2;
+    std::vector<double> shifts{0.0, recipe.bow - slope, recipe.bow + slope};
+    if (recipe.bow != 0 && std::abs(slope) <= 2 * std::abs(recipe.bow)) {
+        shifts.push_back(-slope * slope / (4 * recipe.bow));
+    }
+    const auto [low, high] = std::minmax_element(shifts.begin(), shifts.end());
+    return {*high, -*low};
+}
+
+// With a bow the ends move both ways unequally, so each margin is checked on its own.
+std::string CheckBow(const StackPhotoRecipe& recipe) {
+    if (!std::isfinite(recipe.bow)) return "bow must be a finite number of rows";
+    if (recipe.bow == 0) return {};
+    const StackPhotoLayout layout = LayoutOf(recipe);
+    const auto [up, down] = Reach(recipe);
+    const int above = recipe.height - 1 - layout.lastBoardRow, below = layout.firstBoardRow;
+    if (up <= above && down <= below) return {};
+    return "a bow of " + Rows(recipe.bow) + " with a tilt of " + Rows(recipe.tilt) + " moves the stack " +
+           Rows(up) + " up and " + Rows(down) + " down, but the margins leave only " + Rows(above) +
+           " above and " + Rows(below) + " below: widen the margins or lessen the bow";
+}
+
 // The grey level and texture of every row of the stack as drawn in the middle column,
 // indexed by picture row plus `pad`, so that tilted look-ups beyond the picture's
 // edge rows still find margin.
@@ -137,22 +147,32 @@ struct StackLook {
     std::vector<int> grain;        // signed strength of the row's grain streaks; 0 off the boards
     std::vector<int> grainPhase;   // where in the streak pattern the row starts
     std::vector<int> left, right;  // the row lies within columns [left, right); margin elsewhere
+    // Only for recipes with broken gaps or missing segments: which gap a row belongs
+    // to (-1 for none), where each gap is closed and what it shows there.
+    std::vector<int> gapOf;
+    std::vector<std::vector<bool>> closed;
+    std::vector<int> closedLevel;
+    std::size_t stackFrom = 0, stackTo = 0;  // the look rows a strap covers, [from, to)
 };
 
 StackLook EmptyLook(const StackPhotoRecipe& recipe) {
-    const int pad = static_cast<int>(std::ceil(std::abs(recipe.tilt) / 2)) + 1;
+    const auto [up, down] = Reach(recipe);
+    const int pad = static_cast<int>(std::ceil(std::max(up, down))) + 1;
     const std::size_t rows = static_cast<std::size_t>(recipe.height) + 2 * pad + 1;
     return StackLook{pad,
                      std::vector<int>(rows, recipe.marginLevel),
                      std::vector<int>(rows, 0),
                      std::vector<int>(rows, 0),
                      std::vector<int>(rows, 0),
-                     std::vector<int>(rows, recipe.width)};
+                     std::vector<int>(rows, recipe.width),
+                     {},
+                     {},
+                     {}};
 }
 
 // Boards in a real stack never line up exactly, so each one's ends sit a few
 // columns in from the picture's edge by a different amount.
-void PaintBoard(StackLook& look, const StackPhotoRecipe& recipe, int bottomRow, Random& random) {
+void PaintBoard(StackLook& look, const StackPhotoRecipe& recipe, int bottomRow, int rows, Random& random) {
     const int shade = recipe.boardLevel + random.Between(-kBoardShadeSpread, kBoardShadeSpread);
     const int inset = recipe.width / 100;
     const int jitter = recipe.width / 200;
@@ -160,10 +180,10 @@ void PaintBoard(StackLook& look, const StackPhotoRecipe& recipe, int bottomRow, 
     const int right = recipe.width - inset - random.Between(0, jitter);
     // Worn edges lean a little toward the gap, as rounded board edges catch less light.
     const int contrast = recipe.boardLevel - recipe.gapLevel;
-    const int bevel = recipe.boardRows >= 3 ? contrast / kBevelShare : 0;
-    for (int row = 0; row < recipe.boardRows; ++row) {
+    const int bevel = rows >= 3 ? contrast / kBevelShare : 0;
+    for (int row = 0; row < rows; ++row) {
         const std::size_t index = static_cast<std::size_t>(bottomRow + row + look.pad);
-        const bool edge = row == 0 || row == recipe.boardRows - 1;
+        const bool edge = row == 0 || row == rows - 1;
         look.level[index] = shade - (edge ? bevel : 0);
         look.grain[index] = random.Between(-kGrainStrength, kGrainStrength);
         look.grainPhase[index] = random.Between(0, kStreakLength - 1);
@@ -196,21 +216,57 @@ std::vector<bool> ChooseFadedGaps(const StackPhotoRecipe& recipe) {
         std::swap(order[pick], order[random.Between(pick, gaps - 1)]);
         faded[order[pick]] = true;
     }
+    if (recipe.fadedTopGap && gaps > 0) faded.back() = true;
     return faded;
+}
+
+// Where the boards touch, a gap shows the worn edges of the boards on either side.
+void CloseGaps(StackLook& look, const StackPhotoRecipe& recipe, const StackPhotoLayout& layout) {
+    look.closed = GapInterruptions(recipe);
+    look.gapOf.assign(look.level.size(), -1);
+    look.closedLevel.assign(look.closed.size(), 0);
+    for (std::size_t gap = 0; gap < look.closed.size(); ++gap) {
+        const int bottomRow = layout.gapCentreRows[gap] - recipe.gapRows / 2;
+        const std::size_t below = static_cast<std::size_t>(bottomRow - 1 + look.pad);
+        const std::size_t above = below + recipe.gapRows + 1;
+        look.closedLevel[gap] = (look.level[below] + look.level[above]) / 2;
+        for (std::size_t row = below + 1; row < above; ++row) look.gapOf[row] = static_cast<int>(gap);
+    }
+}
+
+// An out-of-focus floor: the bottom board's light ramps down over `bottomBlur` rows
+// centred on its edge, so the edge still lies where the layout puts it.
+void BlurBottomEdge(StackLook& look, const StackPhotoRecipe& recipe, const StackPhotoLayout& layout) {
+    const int ramp = recipe.bottomBlur;
+    const int first = layout.firstBoardRow + look.pad;
+    const int shade = look.level[static_cast<std::size_t>(first + layout.boardRows.front() / 2)];
+    for (int step = 0; step < ramp; ++step) {
+        const int index = first - ramp / 2 + step;
+        if (index < 0) continue;
+        const std::size_t row = static_cast<std::size_t>(index);
+        look.level[row] = recipe.marginLevel + (shade - recipe.marginLevel) * (step + 1) / (ramp + 1);
+        look.left[row] = look.left[static_cast<std::size_t>(first)];
+        look.right[row] = look.right[static_cast<std::size_t>(first)];
+    }
 }
 
 StackLook LookOf(const StackPhotoRecipe& recipe) {
     StackLook look = EmptyLook(recipe);
-    const int firstBoardRow = LayoutOf(recipe).firstBoardRow;
-    const int pitch = recipe.boardRows + recipe.gapRows;
+    const StackPhotoLayout layout = LayoutOf(recipe);
     Random random(recipe.seed, Stream::Boards);
+    int bottomRow = layout.firstBoardRow;
     for (int board = 0; board < recipe.boards; ++board) {
-        PaintBoard(look, recipe, firstBoardRow + board * pitch, random);
+        PaintBoard(look, recipe, bottomRow, layout.boardRows[board], random);
+        bottomRow += layout.boardRows[board] + recipe.gapRows;
     }
     const std::vector<bool> faded = ChooseFadedGaps(recipe);
     for (int gap = 0; gap + 1 < recipe.boards; ++gap) {
-        PaintGap(look, recipe, firstBoardRow + gap * pitch + recipe.boardRows, faded[gap]);
+        PaintGap(look, recipe, layout.gapCentreRows[gap] - recipe.gapRows / 2, faded[gap]);
     }
+    if (recipe.brokenGaps > 0 || recipe.missingSegments > 0) CloseGaps(look, recipe, layout);
+    if (recipe.bottomBlur > 0) BlurBottomEdge(look, recipe, layout);
+    look.stackFrom = static_cast<std::size_t>(std::max(0, layout.firstBoardRow + look.pad - kStrapOverhang));
+    look.stackTo = static_cast<std::size_t>(layout.lastBoardRow + 1 + look.pad + kStrapOverhang);
     return look;
 }
 
@@ -243,7 +299,8 @@ ColumnLook ColumnsOf(const StackPhotoRecipe& recipe) {
     const double halfWidth = std::max(middle, 1.0);
     for (int x = 0; x < recipe.width; ++x) {
         const double fromMiddle = (x - middle) / halfWidth;  // -1 at the left edge, 1 at the right
-        columns.shift[x] = static_cast<int>(std::lround(recipe.tilt / 2 * fromMiddle * kFixedOne));
+        const double shift = recipe.tilt / 2 * fromMiddle + recipe.bow * fromMiddle * fromMiddle;
+        columns.shift[x] = static_cast<int>(std::lround(shift * kFixedOne));
         const double falloff = kSideFalloff * fromMiddle * fromMiddle;
         columns.light[x] = kFixedOne - static_cast<int>(std::lround(falloff));
     }
@@ -270,7 +327,7 @@ class RowPainter {
 public:
     explicit RowPainter(const StackPhotoRecipe& recipe)
         : recipe(recipe), look(LookOf(recipe)), columns(ColumnsOf(recipe)),
-          streaks(GrainStreaks(recipe.seed)), tint(WoodTint()) {}
+          streaks(GrainStreaks(recipe.seed)), tint(WoodTint()), straps(StrapLevels(recipe)), light(recipe) {}
 
     void Paint(int y, BYTE* line) const {
         Random random(recipe.seed, Stream::Noise, static_cast<std::uint64_t>(y));
@@ -286,20 +343,28 @@ public:
 private:
     int Level(int x, int y) const {
         const int position = (y + look.pad) * kFixedOne - columns.shift[x];
-        return Surface(x, position) * columns.light[x] / kFixedOne;
+        const int lit = Surface(x, position) * columns.light[x] / kFixedOne;
+        return light.Even() ? lit : lit * light.At(x, y) / kFixedOne;
     }
 
     // The stack's own grey level at `position`, an index into the look in 1/256 row.
     int Surface(int x, int position) const {
         const std::size_t row = static_cast<std::size_t>(position / kFixedOne);
+        if (straps[x] >= 0 && row >= look.stackFrom && row < look.stackTo) return straps[x];
         if (x < look.left[row] || x >= look.right[row]) return recipe.marginLevel;
         // Blending the two rows the pixel straddles draws a tilted gap smoothly.
         const int fraction = position % kFixedOne;
         const int blended =
-            (look.level[row] * (kFixedOne - fraction) + look.level[row + 1] * fraction) / kFixedOne;
+            (LevelAt(row, x) * (kFixedOne - fraction) + LevelAt(row + 1, x) * fraction) / kFixedOne;
         const int grain =
             look.grain[row] * streaks[(x + look.grainPhase[row]) & (kStreakLength - 1)] / kFixedOne;
         return blended + grain;
+    }
+
+    int LevelAt(std::size_t row, int x) const {
+        if (look.gapOf.empty() || look.gapOf[row] < 0) return look.level[row];
+        const std::size_t gap = static_cast<std::size_t>(look.gapOf[row]);
+        return !look.closed[gap].empty() && look.closed[gap][x] ? look.closedLevel[gap] : look.level[row];
     }
 
     int Noise(std::uint64_t sixteenBits) const {
@@ -323,6 +388,8 @@ private:
     ColumnLook columns;
     std::vector<int> streaks;
     Tint tint;
+    std::vector<int> straps;
+    LightField light;
 };
 
 struct MemoryCloser {
@@ -349,7 +416,7 @@ std::string WriteFile(const std::string& path, const BYTE* data, std::size_t siz
 
 std::string ValidateStackPhotoRecipe(const StackPhotoRecipe& recipe) {
     // Later checks rely on the ranges the earlier ones establish.
-    for (auto check : {CheckRanges, CheckFit, CheckTilt}) {
+    for (auto check : {CheckRanges, CheckFit, CheckTilt, CheckBow}) {
         std::string problem = check(recipe);
         if (!problem.empty()) return problem;
     }
@@ -358,12 +425,14 @@ std::string ValidateStackPhotoRecipe(const StackPhotoRecipe& recipe) {
 
 StackPhotoLayout LayoutOf(const StackPhotoRecipe& recipe) {
     StackPhotoLayout layout{};
+    layout.boardRows = BoardThicknesses(recipe);
     layout.firstBoardRow = recipe.marginBottom + static_cast<int>(SpareRows(recipe) / 2);
     layout.lastBoardRow = layout.firstBoardRow + static_cast<int>(StackRows(recipe)) - 1;
-    const int pitch = recipe.boardRows + recipe.gapRows;
+    int boardBottom = layout.firstBoardRow;
     for (int gap = 0; gap + 1 < recipe.boards; ++gap) {
-        layout.gapCentreRows.push_back(layout.firstBoardRow + gap * pitch + recipe.boardRows +
-                                       recipe.gapRows / 2);
+        boardBottom += layout.boardRows[gap];
+        layout.gapCentreRows.push_back(boardBottom + recipe.gapRows / 2);
+        boardBottom += recipe.gapRows;
     }
     return layout;
 }

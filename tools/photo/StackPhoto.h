@@ -26,6 +26,21 @@ struct StackPhotoRecipe {
     double tilt = 0.0;
     // Gaps drawn faint, near boardLevel, so that a strict count misses them.
     int fadedGaps = 0;
+    // What a real stack adds. Each is off by default, and a recipe that leaves them all
+    // off draws exactly the pixels it drew before they existed.
+    // Rows the middle of the stack sags below its ends (negative: it bulges up). The
+    // middle column stays where the layout puts it.
+    double bow = 0.0;
+    bool fadedTopGap = false;  // the gap under the top board drawn faint, like fadedGaps
+    int thicknessJitter = 0;   // each board is boardRows plus a random -N..N rows
+    int brokenGaps = 0;        // gaps where the boards touch in a few short places
+    int missingSegments = 0;   // gaps of which a tenth to a third of the width is not drawn
+    int straps = 0;            // dark vertical straps across the stack
+    int lightSlope = 0;        // percent the light falls from left to right (negative: right to left)
+    int lightFall = 0;         // percent the light falls from bottom to top (negative: top to bottom)
+    int vignette = 0;          // percent the corners are darker than the middle
+    int bottomBlur = 0;        // rows over which the bottom board fades into the floor
+
     bool greyscale = false;  // 8-bit grey instead of 24-bit colour
     int quality = 90;        // JPEG quality 1..100
     unsigned seed = 1;
@@ -36,6 +51,7 @@ struct StackPhotoLayout {
     int firstBoardRow;                // the bottom row of the bottom board
     int lastBoardRow;                 // the top row of the top board
     std::vector<int> gapCentreRows;   // ascending; the upper middle row of an even gap
+    std::vector<int> boardRows;       // each board's thickness, bottom board first
 };
 
 // "" for a recipe that can be drawn, otherwise why not, for a person.
