@@ -44,13 +44,21 @@ void PictureBox::paintEvent(QPaintEvent*) {
     if (!noticeText.isEmpty()) PaintNotice(painter);
 }
 
-// Acted on at the press, as right clicks usually are. A quick second click comes as a
-// double click, which QWidget hands on to this, so each click is seen.
+// Acted on at the press, as right clicks usually are. A quick second right click comes as
+// a double click, which is handed on to this, so each one is seen.
 void PictureBox::mousePressEvent(QMouseEvent* event) {
     if (event->button() == Qt::RightButton) {
-        emit rightClicked();
+        emit menuRequested(event->globalPosition().toPoint());
     } else {
         QWidget::mousePressEvent(event);
+    }
+}
+
+void PictureBox::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        emit doubleClicked();
+    } else {
+        QWidget::mouseDoubleClickEvent(event);
     }
 }
 

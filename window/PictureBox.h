@@ -10,7 +10,7 @@ namespace tamrex {
 
 // An image box: shows a picture stretched to the box, aspect ratio ignored, as the
 // layout expects. A notice can run across its foot, to say something about the picture
-// or why there is none.
+// or why there is none. It tells of right clicks, for a menu, and of double clicks.
 class PictureBox : public QWidget {
     Q_OBJECT
 
@@ -27,11 +27,13 @@ public:
     const QString& notice() const { return noticeText; }
 
 signals:
-    void rightClicked();
+    void menuRequested(const QPoint& globalPosition);
+    void doubleClicked();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     void PaintNotice(QPainter& painter) const;

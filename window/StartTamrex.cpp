@@ -1,6 +1,7 @@
 #include "window/StartTamrex.h"
 
-#include "settings/LoadSettings.h"
+#include "settings/StationSettings.h"
+#include "window/PathText.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -20,17 +21,17 @@ void ReportStartFailure(const QString& error) {
 
 }  // namespace
 
-TamrexOpening OpenTamrex(const std::filesystem::path& workingFolder,
-                         const std::filesystem::path& settingsFile) {
-    const Expected<CounterSettings> settings = LoadSettings(settingsFile);
+TamrexOpening OpenTamrex(const WindowStart& start) {
+    const Expected<StationSettings> settings = LoadStationSettings(start.settingsFile);
     if (!settings) return {nullptr, QString::fromStdString(settings.error().message)};
-    return {std::make_unique<Tamrex>(workingFolder, *settings), QString()};
+    auto window = std::make_unique<Tamrex>(start.folder, *settings, start.settingsFile);
+    if (!start.photo.empty()) window->SelectPhoto(ToText(start.photo));
+    return {std::move(window), QString()};
 }
 
-int RunTamrex(const std::filesystem::path& workingFolder,
-              const std::filesystem::path& settingsFile) {
+int RunTamrex(const WindowStart& start) {
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tamrex.ico")));
-    const TamrexOpening opening = OpenTamrex(workingFolder, settingsFile);
+    const TamrexOpening opening = OpenTamrex(start);
     if (!opening.window) {
         ReportStartFailure(opening.error);
         return 1;

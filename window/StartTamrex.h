@@ -1,10 +1,10 @@
 #pragma once
 
 #include "window/Tamrex.h"
+#include "window/WindowCommandLine.h"
 
 #include <QString>
 
-#include <filesystem>
 #include <memory>
 
 namespace tamrex {
@@ -15,14 +15,13 @@ struct TamrexOpening {
     QString error;  // for a person: the file, what is wrong with it, what to do
 };
 
-// Reads the settings file, then makes the window on the working folder. Shows nothing.
-TamrexOpening OpenTamrex(const std::filesystem::path& workingFolder,
-                         const std::filesystem::path& settingsFile);
+// Reads the settings file, then makes the window on the start folder and counts the photo
+// given, if one was. Shows nothing.
+TamrexOpening OpenTamrex(const WindowStart& start);
 
 // The program from start to end, inside a running QApplication: the window until it is
 // closed (status 0), or a message box saying why it cannot start (status 1) without the
 // window ever being shown.
-int RunTamrex(const std::filesystem::path& workingFolder,
-              const std::filesystem::path& settingsFile);
+int RunTamrex(const WindowStart& start);
 
 }  // namespace tamrex

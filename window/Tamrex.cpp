@@ -1,22 +1,30 @@
 #include "window/Tamrex.h"
 
 #include "counting/CountResult.h"
+#include "window/CalibrationDialog.h"
+#include "window/CorrectionNote.h"
+#include "window/CountedPhoto.h"
 #include "window/FontThatFits.h"
 #include "window/LayoutFont.h"
 #include "window/LineMapImage.h"
 #include "window/OverlayPicture.h"
 #include "window/PathText.h"
 #include "window/PhotoList.h"
+#include "window/PhotoListGestures.h"
 #include "window/PictureBox.h"
 #include "window/ProcessTimeText.h"
+#include "window/ReviewWindow.h"
 #include "window/Twips.h"
 
+#include <QAction>
 #include <QColor>
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 namespace tamrex {
 namespace {
@@ -25,6 +33,9 @@ const QColor kCountRed(192, 0, 0);
 
 // A failure message is longer than a result line; below this it would be hard to read.
 constexpr int kSmallestMessagePixels = 9;
+
+// Fewer known counts could not tell settings that count well from settings that got lucky.
+constexpr std::size_t kLeastCorrectedPhotos = 3;
 
 QString LineMapNotSaved(const Failure& failure) {
     return QStringLiteral("%1. The count stands; this line map is drawn from memory. Make the "
@@ -41,11 +52,13 @@ QString DecoderWarningNotice(const std::string& warning) {
 
 }  // namespace
 
-Tamrex::Tamrex(const std::filesystem::path& workingFolder, const CounterSettings& settings,
-               QWidget* parent)
+Tamrex::Tamrex(const std::filesystem::path& workingFolder, const StationSettings& settings,
+               const std::filesystem::path& settingsFile, QWidget* parent)
     : QWidget(parent),
       workingFolder(workingFolder),
-      counterSettings(settings),
+      station(settings),
+      settingsFile(settingsFile),
+      corrections(workingFolder),
       resultLineFont(LayoutFont(kDisplayFamily, 14.25, true)) {
     setObjectName(QStringLiteral("Tamrex"));
     setWindowTitle(QStringLiteral("Tamrex MDF Board Counter"));
@@ -58,8 +71,12 @@ Tamrex::Tamrex(const std::filesystem::path& workingFolder, const CounterSettings
     CreateNotes();
     CreateFileList();
     CreateButtons();
+    CreatePictureMenu();
     SetFocusOrder();
 }
+
+Tamrex::Tamrex(const std::filesystem::path& workingFolder, const CounterSettings& settings, QWidget* parent)
+    : Tamrex(workingFolder, StationSettings{settings, std::nullopt}, {}, parent) {}
 
 void Tamrex::CreatePictureBoxes() {
     image2 = new PictureBox(this);
@@ -69,7 +86,10 @@ void Tamrex::CreatePictureBoxes() {
     image1 = new PictureBox(this);
     image1->setObjectName(QStringLiteral("Image1"));
     image1->setGeometry(TwipsRect(6000, 120, 5535, 4215));
-    connect(image1, &PictureBox::rightClicked, this, &Tamrex::ToggleOverlay);
+    for (PictureBox* picture : {image1, image2}) {
+        connect(picture, &PictureBox::menuRequested, this, &Tamrex::ShowPictureMenu);
+        connect(picture, &PictureBox::doubleClicked, this, &Tamrex::OpenReview);
+    }
 }
 
 void Tamrex::CreateResultLabels() {
@@ -132,9 +152,44 @@ void Tamrex::CreateFileList() {
     file1->setGeometry(TwipsRect(3960, 4440, 1695, 1845));
     file1->setSelectionMode(QAbstractItemView::SingleSelection);
     file1->setUniformItemSizes(true);
-    file1->addItems(ListPhotos(ToText(workingFolder)));
+    ListPhotoFiles();
     // Selection, not the current item: tabbing into the list must not start a count.
     connect(file1, &QListWidget::itemSelectionChanged, this, &Tamrex::OnPhotoSelected);
+    connect(new PhotoListGestures(file1), &PhotoListGestures::countAgain, this, &Tamrex::CountAgain);
+}
+
+// A phone's photo names are longer than the list is wide: the tooltip shows the whole name.
+void Tamrex::ListPhotoFiles() {
+    for (const QString& name : ListPhotos(ToText(workingFolder))) (new QListWidgetItem(name, file1))->setToolTip(name);
+}
+
+// The list is filled afresh without a word to the count: the selected photo stays selected
+// and is not counted again.
+void Tamrex::RescanFolder() {
+    const QList<QListWidgetItem*> selected = file1->selectedItems();
+    const QString keep = selected.isEmpty() ? QString() : selected.first()->text();
+    const QSignalBlocker quiet(file1);
+    file1->clear();
+    ListPhotoFiles();
+    const QList<QListWidgetItem*> same = file1->findItems(keep, Qt::MatchExactly);
+    if (!keep.isEmpty() && !same.isEmpty()) file1->setCurrentItem(same.first());
+}
+
+std::vector<std::string> Tamrex::ListedPhotos() const {
+    std::vector<std::string> photos;
+    for (int row = 0; row < file1->count(); ++row) photos.push_back(ToPath(file1->item(row)->text()).string());
+    return photos;
+}
+
+void Tamrex::SelectPhoto(const QString& name) {
+    const QList<QListWidgetItem*> found = file1->findItems(name, Qt::MatchExactly);
+    if (found.isEmpty()) {
+        image2->SetNotice(QStringLiteral("'%1' is not among the photos listed: Tamrex counts the files of the "
+                                         "folder whose names end in .jpg. Rename it, then press F5.")
+                              .arg(name));
+        return;
+    }
+    file1->setCurrentItem(found.first());
 }
 
 void Tamrex::CreateButtons() {
@@ -154,6 +209,29 @@ void Tamrex::CreateButtons() {
     connect(btnExit, &QPushButton::clicked, this, &QWidget::close);
 }
 
+// The pictures' right-click menu. Its actions belong to the window too, so that their keys
+// work wherever the focus is.
+void Tamrex::CreatePictureMenu() {
+    pictureMenu = new QMenu(this);
+    pictureMenu->setObjectName(QStringLiteral("PictureMenu"));
+    reviewAction = AddMenuAction(QStringLiteral("Review the count..."), Qt::Key_F2, &Tamrex::OpenReview);
+    linesAction = AddMenuAction(QStringLiteral("Show lines on the photo"), {}, &Tamrex::ToggleOverlay);
+    AddMenuAction(QStringLiteral("Look for new photos"), Qt::Key_F5, &Tamrex::RescanFolder);
+    pictureMenu->addSeparator();
+    calibrateAction =
+        AddMenuAction(QStringLiteral("Calibrate from corrected photos..."), {}, &Tamrex::OpenCalibration);
+    connect(pictureMenu, &QMenu::aboutToShow, this, &Tamrex::UpdateActions);
+    UpdateActions();
+}
+
+QAction* Tamrex::AddMenuAction(const QString& text, const QKeySequence& key, void (Tamrex::*slot)()) {
+    QAction* action = pictureMenu->addAction(text);
+    action->setShortcut(key);
+    addAction(action);
+    connect(action, &QAction::triggered, this, slot);
+    return action;
+}
+
 void Tamrex::SetFocusOrder() {
     setTabOrder(cmdReset, btnExit);
     setTabOrder(btnExit, file1);
@@ -167,9 +245,14 @@ void Tamrex::OnPhotoSelected() {
     CountBoards();
 }
 
+void Tamrex::CountAgain() {
+    if (!file1->selectedItems().isEmpty()) CountBoards();
+}
+
 void Tamrex::CountBoards() {
     sourcePictureShown = false;
-    const CountRequest request{workingFolder / ToPath(imageFile), counterSettings, LineMapFile()};
+    CountRequest request{workingFolder / ToPath(imageFile), station.counter, LineMapFile()};
+    request.thickness = station.Thickness();
     counter.CountBoards(request, this);
 }
 
@@ -181,33 +264,37 @@ void Tamrex::ShowSourcePicture(const std::string& photoPath) {
 }
 
 void Tamrex::ShowResult(const Expected<CountResult>& result) {
-    // A right-click must only ever draw the lines of the run on show.
+    // The overlay and the review must only ever show the lines of the run on show.
     lastCount.reset();
+    correctionNote.clear();
     if (!result) {
         ShowFailure(result.error());
-        return;
+    } else {
+        ShowCount(*result);
+        if (!result->warning.empty()) image2->SetNotice(DecoderWarningNotice(result->warning));
     }
-    ShowCount(*result);
-    if (!result->warning.empty()) image2->SetNotice(DecoderWarningNotice(result->warning));
+    UpdateActions();
 }
 
+// The result line keeps what the rules found; the count shown is the one accepted by
+// hand, when there is one.
 void Tamrex::ShowCount(const CountResult& result) {
     lastCount = result;
-    ShowLineMap();
-    if (!result.lineMapWrite) {
-        image1->ShowImage(LineMapImage(result));
-        image1->SetNotice(LineMapNotSaved(result.lineMapWrite.error()));
-    }
     ShowResultLine(QStringLiteral("Detected %1 lines.").arg(result.count()));
     label3->setToolTip(QString());
     vTotalCount->setText(QString::number(result.count()));
     pTime->setText(ProcessTimeText(result.milliseconds));
+    if (const std::optional<Correction> accepted = corrections.Find(ToPath(imageFile).string()))
+        ShowCorrection(*accepted, {});
+    ShowLineMap();
 }
 
 // Nothing of an earlier run may stay on show as if it belonged to this photo.
 void Tamrex::ShowFailure(const Failure& failure) {
     if (!sourcePictureShown) image2->Clear();
     image1->Clear();
+    showingOverlay = false;
+    pictureNote.clear();
     const QString message = QString::fromStdString(failure.message);
     ShowResultLine(message);
     label3->setToolTip(message);  // the whole of it, should even the smallest size not hold it
@@ -220,6 +307,14 @@ void Tamrex::ShowResultLine(const QString& text) {
     label3->setText(text);
 }
 
+void Tamrex::ShowNotes() {
+    QStringList notes;
+    for (const QString& note : {pictureNote, correctionNote}) {
+        if (!note.isEmpty()) notes << note;
+    }
+    image1->SetNotice(notes.join(QLatin1Char(' ')));
+}
+
 // Each count opens on its line map; the overlay is there for whoever asks for it.
 void Tamrex::ToggleOverlay() {
     if (!lastCount) return;
@@ -228,22 +323,89 @@ void Tamrex::ToggleOverlay() {
     } else {
         ShowOverlay();
     }
+    UpdateActions();
 }
 
 // When the overlay cannot be drawn the line map stays, with the reason beneath it.
 void Tamrex::ShowOverlay() {
     const Expected<QImage> overlay = DrawOverlayPicture(*lastCount);
     if (!overlay) {
-        image1->SetNotice(QString::fromStdString(overlay.error().message));
-        return;
+        pictureNote = QString::fromStdString(overlay.error().message);
+    } else {
+        image1->ShowImage(*overlay);
+        pictureNote.clear();
+        showingOverlay = true;
     }
-    image1->ShowImage(*overlay);
-    showingOverlay = true;
+    ShowNotes();
 }
 
+// A line map that could not be written is drawn from memory, and says so.
 void Tamrex::ShowLineMap() {
-    image1->ShowFile(ToText(LineMapFile()));
+    if (lastCount && !lastCount->lineMapWrite) {
+        image1->ShowImage(LineMapImage(*lastCount));
+        pictureNote = LineMapNotSaved(lastCount->lineMapWrite.error());
+    } else {
+        image1->ShowFile(ToText(LineMapFile()));
+        pictureNote = image1->notice();
+    }
     showingOverlay = false;
+    ShowNotes();
+}
+
+void Tamrex::ShowPictureMenu(const QPoint& where) { pictureMenu->popup(where); }
+
+void Tamrex::UpdateActions() {
+    reviewAction->setEnabled(lastCount.has_value());
+    linesAction->setEnabled(lastCount.has_value());
+    linesAction->setText(showingOverlay ? QStringLiteral("Show the line map")
+                                        : QStringLiteral("Show lines on the photo"));
+    calibrateAction->setEnabled(corrections.KnownCounts(ListedPhotos()).size() >= kLeastCorrectedPhotos);
+}
+
+// When the photo cannot be read again, the notice says why and nothing opens.
+void Tamrex::OpenReview() {
+    if (!lastCount) return;
+    const Expected<QImage> photo = LoadCountedPhoto(*lastCount);
+    if (!photo) {
+        pictureNote = QString::fromStdString(photo.error().message);
+        ShowNotes();
+        return;
+    }
+    auto* review = new ReviewWindow(*lastCount, *photo, imageFile, this);
+    review->setAttribute(Qt::WA_DeleteOnClose);
+    connect(review, &ReviewWindow::countAccepted, this,
+            [this, count = *lastCount](int boards) { AcceptCount(count, boards); });
+    review->open();
+}
+
+void Tamrex::AcceptCount(const CountResult& count, int boards) {
+    const Correction correction{ToPath(imageFile).string(), boards, count.count(), TimeOfAcceptance()};
+    const Outcome kept = corrections.Accept(correction);
+    ShowCorrection(correction, kept);
+    ShowNotes();
+    UpdateActions();
+}
+
+void Tamrex::ShowCorrection(const Correction& correction, const Outcome& kept) {
+    vTotalCount->setText(QString::number(correction.count));
+    correctionNote = CorrectionNote(correction, lastCount ? lastCount->count() : correction.counted, kept);
+}
+
+// Not modal: counting goes on while the search runs. Found settings count from the next
+// count on.
+void Tamrex::OpenCalibration() {
+    if (calibration) {
+        calibration->raise();
+        calibration->activateWindow();
+        return;
+    }
+    const std::vector<KnownCount> known = corrections.KnownCounts(ListedPhotos());
+    if (known.size() < kLeastCorrectedPhotos) return;
+    calibration = new CalibrationDialog({known, station, settingsFile}, this);
+    calibration->setAttribute(Qt::WA_DeleteOnClose);
+    connect(calibration, &CalibrationDialog::settingsApplied, this,
+            [this](const StationSettings& found) { station = found; });
+    calibration->show();
 }
 
 }  // namespace tamrex

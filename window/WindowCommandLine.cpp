@@ -3,22 +3,74 @@
 #include <FreeImage.h>
 #include <QtGlobal>
 
+#include <string_view>
+
 namespace tamrex {
 namespace {
 
+constexpr std::string_view kIniOption = "--ini";
+
 bool IsOption(const std::string& argument) { return argument.size() > 1 && argument.front() == '-'; }
+
+// The one photo or folder named, if any, once ChooseStartFolder has let the arguments pass.
+std::optional<std::filesystem::path> NamedIn(const std::vector<std::filesystem::path>& arguments) {
+    bool optionsEnded = false;
+    for (const std::filesystem::path& argument : arguments) {
+        if (!optionsEnded && argument == "--") {
+            optionsEnded = true;
+        } else {
+            return argument;
+        }
+    }
+    return std::nullopt;
+}
+
+struct SettingsChoice {
+    std::optional<std::filesystem::path> file;
+    std::vector<std::filesystem::path> others;  // every argument but the option and its value
+};
+
+Expected<SettingsChoice> TakeSettingsOption(const std::vector<std::filesystem::path>& arguments) {
+    SettingsChoice choice;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string argument = arguments[i].string();
+        if (argument == "--") {
+            choice.others.insert(choice.others.end(), arguments.begin() + static_cast<std::ptrdiff_t>(i),
+                                 arguments.end());
+            break;
+        }
+        std::string value;
+        if (argument == kIniOption) {
+            if (i + 1 < arguments.size()) value = arguments[++i].string();
+        } else if (argument.starts_with(std::string(kIniOption) + "=")) {
+            value = argument.substr(kIniOption.size() + 1);
+        } else {
+            choice.others.push_back(arguments[i]);
+            continue;
+        }
+        if (value.empty()) return Fail("--ini needs the name of a settings file");
+        choice.file = value;
+    }
+    return choice;
+}
 
 }  // namespace
 
 std::string WindowHelpText() {
-    return "Usage: tamrex [PHOTO | FOLDER]\n"
+    return "Usage: tamrex [--ini FILE] [PHOTO | FOLDER]\n"
            "\n"
            "Opens the Tamrex board counter on the JPEG photos (*.jpg) of a folder: FOLDER,\n"
-           "the folder that holds PHOTO, or else the current folder. Selecting a photo counts\n"
-           "its boards and writes the line map into that folder as test.bmp. The settings are\n"
-           "read from Tamrex.ini in the program's folder, links followed.\n"
+           "the folder that holds PHOTO (counted at once), or else the current folder.\n"
+           "Selecting a photo counts its boards and writes the line map into that folder as\n"
+           "test.bmp; Enter counts it again, F5 lists photos added since. A double-click on\n"
+           "a picture, or F2, opens the count for review, where a click takes a line away or\n"
+           "adds one. Accepted counts are kept in tamrex-corrections.csv in the folder, and\n"
+           "\"Calibrate from corrected photos\" in the pictures' right-click menu learns\n"
+           "settings from them.\n"
            "\n"
            "Options:\n"
+           "  --ini FILE     Read the settings from FILE, and write calibrated ones there\n"
+           "                 (default: Tamrex.ini in the program's folder, links followed)\n"
            "  -h, --help     Print this help and exit\n"
            "  --version      Print the versions of tamrex, FreeImage and Qt and exit\n"
            "\n"
@@ -64,6 +116,19 @@ Expected<std::filesystem::path> ChooseStartFolder(const std::vector<std::filesys
         return Fail("cannot open '" + named.front().string() + "': " + reason);
     }
     return std::filesystem::is_directory(status) ? given : given.parent_path();
+}
+
+Expected<WindowStart> ReadWindowArguments(const std::vector<std::filesystem::path>& arguments,
+                                          const std::filesystem::path& currentFolder,
+                                          const std::filesystem::path& defaultSettings) {
+    const Expected<SettingsChoice> settings = TakeSettingsOption(arguments);
+    if (!settings) return tl::unexpected(settings.error());
+    const Expected<std::filesystem::path> folder = ChooseStartFolder(settings->others, currentFolder);
+    if (!folder) return tl::unexpected(folder.error());
+    WindowStart start{*folder, {}, settings->file ? currentFolder / *settings->file : defaultSettings};
+    const std::optional<std::filesystem::path> named = NamedIn(settings->others);
+    if (named && !std::filesystem::is_directory(currentFolder / *named)) start.photo = named->filename();
+    return start;
 }
 
 }  // namespace tamrex

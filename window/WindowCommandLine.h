@@ -27,4 +27,18 @@ std::optional<std::string> InformationAsked(const std::vector<std::string>& argu
 Expected<std::filesystem::path> ChooseStartFolder(const std::vector<std::filesystem::path>& arguments,
                               const std::filesystem::path& currentFolder);
 
+// Where the window starts.
+struct WindowStart {
+    std::filesystem::path folder;
+    std::filesystem::path photo;  // the photo given, to be counted at once; empty: none
+    std::filesystem::path settingsFile;  // read at start, and where calibrated settings go
+};
+
+// The start folder as ChooseStartFolder chooses it, the photo given, if a photo was, and
+// the settings file of "--ini FILE" (or "--ini=FILE"), else `defaultSettings`. Relative
+// names are taken from the current folder. A failure says what is wrong with which argument.
+Expected<WindowStart> ReadWindowArguments(const std::vector<std::filesystem::path>& arguments,
+                                          const std::filesystem::path& currentFolder,
+                                          const std::filesystem::path& defaultSettings);
+
 }  // namespace tamrex

@@ -18,12 +18,12 @@ int main(int argc, char* argv[]) {
         return 0;
     }
     QApplication application(argc, argv);  // takes its own options out of argv
-    const tamrex::Expected<std::filesystem::path> start =
-        tamrex::ChooseStartFolder({argv + 1, argv + argc}, tamrex::ToPath(QDir::currentPath()));
+    const tamrex::Expected<tamrex::WindowStart> start = tamrex::ReadWindowArguments(
+        {argv + 1, argv + argc}, tamrex::ToPath(QDir::currentPath()), tamrex::DefaultSettingsFile());
     if (!start) {
         std::cerr << "tamrex: " << start.error().message << "\nGive one photo, or one folder of photos; "
                   << "'tamrex --help' tells more.\n";
         return 2;
     }
-    return tamrex::RunTamrex(*start, tamrex::DefaultSettingsFile());
+    return tamrex::RunTamrex(*start);
 }

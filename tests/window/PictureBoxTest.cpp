@@ -13,7 +13,7 @@ private slots:
     void stretchesThePictureOverTheWholeBox();
     void saysWhichFileItCannotShow();
     void showsAPictureHeldInMemoryStretchedToo();
-    void tellsOfEachRightClick();
+    void tellsOfEachRightClickAndDoubleClick();
 };
 
 // Two pixels, red and blue, in a box of another shape: each colour takes its half of the
@@ -66,17 +66,24 @@ void PictureBoxTest::showsAPictureHeldInMemoryStretchedToo() {
     QCOMPARE(shown.pixelColor(59, 89), QColor(Qt::blue));
 }
 
-void PictureBoxTest::tellsOfEachRightClick() {
+void PictureBoxTest::tellsOfEachRightClickAndDoubleClick() {
     PictureBox box;
     box.resize(60, 90);
-    QSignalSpy rightClicks(&box, &PictureBox::rightClicked);
+    box.move(0, 0);
+    QSignalSpy rightClicks(&box, &PictureBox::menuRequested);
+    QSignalSpy doubleClicks(&box, &PictureBox::doubleClicked);
     QTest::mouseClick(&box, Qt::LeftButton);
     QTest::mouseClick(&box, Qt::MiddleButton);
     QCOMPARE(rightClicks.count(), 0);
-    QTest::mouseClick(&box, Qt::RightButton);
+    QTest::mouseClick(&box, Qt::RightButton, Qt::NoModifier, QPoint(10, 20));
     QCOMPARE(rightClicks.count(), 1);
+    QCOMPARE(rightClicks.at(0).at(0).toPoint(), box.mapToGlobal(QPoint(10, 20)));  // where the menu opens
     // The second click of a quick pair comes as a double click, and is told of too.
     QTest::mouseDClick(&box, Qt::RightButton);
+    QCOMPARE(rightClicks.count(), 2);
+    QCOMPARE(doubleClicks.count(), 0);
+    QTest::mouseDClick(&box, Qt::LeftButton);
+    QCOMPARE(doubleClicks.count(), 1);
     QCOMPARE(rightClicks.count(), 2);
 }
 

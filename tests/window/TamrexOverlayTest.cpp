@@ -1,11 +1,12 @@
-// A right-click on Image1 turns the lines of the count shown over its photo on and off;
-// every count opens on its line map.
+// The pictures' right-click menu turns the lines of the count shown over its photo on and
+// off; every count opens on its line map.
 
 #include "image/LoadPhoto.h"
 #include "overlay/LineOverlay.h"
 #include "window/PathText.h"
 #include "window/PictureBox.h"
 #include "window/Tamrex.h"
+#include "tests/window/PictureMenuChoice.h"
 #include "tests/window/WorkingFolder.h"
 
 #include <QDir>
@@ -114,7 +115,13 @@ void TamrexOverlayTest::Click(int row) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
 }
 
-void TamrexOverlayTest::RightClickImage1() { QTest::mouseClick(Image1(), Qt::RightButton); }
+// The entry names what it will show next.
+void TamrexOverlayTest::RightClickImage1() {
+    const QString entry = tamrex::testing::PictureMenuOffers(Image1(), QStringLiteral("Show the line map"))
+                              ? QStringLiteral("Show the line map")
+                              : QStringLiteral("Show lines on the photo");
+    QVERIFY(tamrex::testing::ChooseFromPictureMenu(Image1(), entry));
+}
 
 void TamrexOverlayTest::aRightClickShowsTheLinesOverThePhoto() {
     QCOMPARE(folder->AddStackPhoto(QStringLiteral("stack.jpg"), 7), QString());

@@ -105,7 +105,7 @@ void TamrexStartTest::settingsThatCannotBeReadStopTheStart() {
                   windowShown = ShownWindow() != nullptr;
                   OpenMessageBox()->accept();
               });
-    QCOMPARE(RunTamrex(folder->path(), ToPath(settingsFile)), 1);
+    QCOMPARE(RunTamrex({folder->path(), {}, ToPath(settingsFile)}), 1);
     QVERIFY(!windowShown);
     QVERIFY(!ShownWindow());
     QVERIFY2(message.contains(settingsFile) && message.contains(reason), qPrintable(message));
@@ -116,7 +116,7 @@ void TamrexStartTest::theWindowCountsWithTheSettingsOfTheFile() {
     QCOMPARE(folder->AddFile(QStringLiteral("Tamrex.ini"),
                              "[counter]\nbdline=160\nTHRESHOLD= 110 \nPWIDTH=16\n"),
              QString());
-    const auto opening = OpenTamrex(folder->path(), folder->path() / "Tamrex.ini");
+    const auto opening = OpenTamrex({folder->path(), {}, folder->path() / "Tamrex.ini"});
     QVERIFY2(opening.window, qPrintable(opening.error));
     opening.window->findChild<QListWidget*>(QStringLiteral("File1"))->setCurrentRow(0);
 
@@ -151,7 +151,7 @@ void TamrexStartTest::exitOrClosingEndsTheProgram() {
                       window->close();
                   }
               });
-    QCOMPARE(RunTamrex(folder->path(), folder->path() / "Tamrex.ini"), 0);
+    QCOMPARE(RunTamrex({folder->path(), {}, folder->path() / "Tamrex.ini"}), 0);
     QVERIFY(!ShownWindow());
 }
 

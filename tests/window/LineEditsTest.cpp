@@ -1,0 +1,166 @@
+// The correction model of the review window: a count's lines in photo rows, taken away and
+// added by hand, every step undoable, and the stops of the keyboard cursor.
+
+#include "window/LineEdits.h"
+
+#include <QTest>
+
+using tamrex::CountResult;
+using tamrex::kHandDrawn;
+using tamrex::LineEdits;
+using tamrex::LineRun;
+using tamrex::ReviewLine;
+using tamrex::RowSpan;
+
+Q_DECLARE_METATYPE(std::optional<int>)
+
+namespace {
+
+using Lines = std::vector<ReviewLine>;
+
+ReviewLine Line(int top, int bottom, int pass = 1) { return {{top, bottom}, pass}; }
+
+// Three lines in a strip of rows 20 to 99: two rows at 80, one at 60, four at 40.
+LineEdits ThreeLines() { return LineEdits({Line(60, 60, 2), Line(40, 43, 3), Line(80, 81, 1)}, {20, 99}); }
+
+std::vector<int> TopsOf(const LineEdits& edits) {
+    std::vector<int> tops;
+    for (const ReviewLine& line : edits.Lines()) tops.push_back(line.rows.top);
+    return tops;
+}
+
+}  // namespace
+
+class LineEditsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void theCountsRowsAreTurnedIntoPhotoRowsFromTheTop();
+    void linesAreKeptBottomFirstSoTheirNumbersCountFromTheBottom();
+    void removingAndAddingChangeTheBoardsButNotTheCounted();
+    void addingWhereALineIsDoesNothing();
+    void undoAndRedoRetraceEveryStepAndANewEditForgetsWhatWasUndone();
+    void aRowFindsTheLineOverItFirstThenTheNearestWithinReach_data();
+    void aRowFindsTheLineOverItFirstThenTheNearestWithinReach();
+    void theCursorStopsOnEveryLineAndInEveryGapOnItsWay();
+    void touchingLinesLeaveNoGapToStopIn();
+};
+
+void LineEditsTest::theCountsRowsAreTurnedIntoPhotoRowsFromTheTop() {
+    CountResult count;
+    count.bandOffset = 10;  // the strip's foot lies 10 rows above the photo's
+    count.stripHeight = 50;
+    count.lineRuns[0] = {LineRun{2, 3}};
+    count.lineRuns[2] = {LineRun{20, 20}, LineRun{40, 45}};
+    count.lineTotal = 3;
+    // In a photo of 100 rows, strip row 0 is photo row 89 from the top.
+    QCOMPARE(tamrex::StripRows(count, 100), (RowSpan{40, 89}));
+    const Lines lines = tamrex::CountedLines(count, 100);
+    QCOMPARE(lines, (Lines{Line(86, 87, 1), Line(69, 69, 3), Line(44, 49, 3)}));
+    QCOMPARE(LineEdits(lines, tamrex::StripRows(count, 100)).CountedBoards(), count.count());
+}
+
+void LineEditsTest::linesAreKeptBottomFirstSoTheirNumbersCountFromTheBottom() {
+    LineEdits edits = ThreeLines();
+    QCOMPARE(TopsOf(edits), (std::vector<int>{80, 60, 40}));
+    QVERIFY(edits.AddAt(70));
+    QVERIFY(edits.AddAt(90));
+    QCOMPARE(TopsOf(edits), (std::vector<int>{90, 80, 70, 60, 40}));
+    QCOMPARE(edits.Lines()[2], Line(70, 70, kHandDrawn));
+}
+
+void LineEditsTest::removingAndAddingChangeTheBoardsButNotTheCounted() {
+    LineEdits edits = ThreeLines();
+    QCOMPARE(edits.Boards(), 4);  // boards = lines + 1
+    edits.Remove(1);
+    QCOMPARE(TopsOf(edits), (std::vector<int>{80, 40}));
+    QCOMPARE(edits.Boards(), 3);
+    QVERIFY(edits.AddAt(50));
+    QVERIFY(edits.AddAt(30));
+    QCOMPARE(edits.Boards(), 5);
+    QCOMPARE(edits.CountedBoards(), 4);
+}
+
+void LineEditsTest::addingWhereALineIsDoesNothing() {
+    LineEdits edits = ThreeLines();
+    QVERIFY(!edits.AddAt(42));
+    QVERIFY(!edits.AddAt(81));
+    QCOMPARE(edits.Boards(), 4);
+    QVERIFY(!edits.CanUndo());
+}
+
+void LineEditsTest::undoAndRedoRetraceEveryStepAndANewEditForgetsWhatWasUndone() {
+    LineEdits edits = ThreeLines();
+    const Lines counted = edits.Lines();
+    edits.Remove(0);  // the bottom line, found by pass 1
+    QVERIFY(edits.AddAt(50));
+    const Lines corrected = edits.Lines();
+    QVERIFY(edits.CanUndo() && !edits.CanRedo());
+
+    edits.Undo();
+    edits.Undo();
+    QCOMPARE(edits.Lines(), counted);  // the line taken away comes back with its pass
+    QVERIFY(!edits.CanUndo() && edits.CanRedo());
+    edits.Undo();  // nothing left to undo
+    QCOMPARE(edits.Lines(), counted);
+
+    edits.Redo();
+    edits.Redo();
+    QCOMPARE(edits.Lines(), corrected);
+    QVERIFY(!edits.CanRedo());
+
+    edits.Undo();
+    QVERIFY(edits.AddAt(30));
+    QVERIFY(!edits.CanRedo());
+    QCOMPARE(TopsOf(edits), (std::vector<int>{60, 40, 30}));
+}
+
+void LineEditsTest::aRowFindsTheLineOverItFirstThenTheNearestWithinReach_data() {
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("reach");
+    QTest::addColumn<std::optional<int>>("top");  // of the line found
+    QTest::newRow("on a line") << 42 << 0 << std::optional<int>(40);
+    QTest::newRow("on its last row") << 43 << 0 << std::optional<int>(40);
+    QTest::newRow("beside it, out of reach") << 44 << 0 << std::optional<int>();
+    QTest::newRow("beside it, within reach") << 46 << 3 << std::optional<int>(40);
+    QTest::newRow("nearer the one above") << 47 << 10 << std::optional<int>(40);
+    QTest::newRow("nearer the one below") << 57 << 10 << std::optional<int>(60);
+    QTest::newRow("between, out of reach of both") << 51 << 7 << std::optional<int>();
+}
+
+void LineEditsTest::aRowFindsTheLineOverItFirstThenTheNearestWithinReach() {
+    QFETCH(int, row);
+    QFETCH(int, reach);
+    QFETCH(std::optional<int>, top);
+    const LineEdits edits = ThreeLines();
+    const std::optional<std::size_t> found = edits.LineNear(row, reach);
+    QCOMPARE(found.has_value(), top.has_value());
+    if (found) QCOMPARE(edits.Lines()[*found].rows.top, *top);
+}
+
+// Up from the strip's foot: the gap under the bottom line, its middle, the gap above it,
+// and so on to the gap under the strip's head; Down walks the same stops back.
+void LineEditsTest::theCursorStopsOnEveryLineAndInEveryGapOnItsWay() {
+    const LineEdits edits = ThreeLines();
+    std::vector<int> up;
+    for (std::optional<int> row = edits.StopAbove(100); row; row = edits.StopAbove(*row)) up.push_back(*row);
+    QCOMPARE(up, (std::vector<int>{90, 80, 70, 60, 51, 41, 29}));
+    std::vector<int> down;
+    for (std::optional<int> row = edits.StopBelow(19); row; row = edits.StopBelow(*row)) down.push_back(*row);
+    QCOMPARE(down, (std::vector<int>{29, 41, 51, 60, 70, 80, 90}));
+    // From a row between stops, the next stop that way.
+    QCOMPARE(edits.StopAbove(65), std::optional<int>(60));
+    QCOMPARE(edits.StopBelow(65), std::optional<int>(70));
+}
+
+void LineEditsTest::touchingLinesLeaveNoGapToStopIn() {
+    const LineEdits edits({Line(50, 51), Line(52, 53), Line(20, 20)}, {20, 60});
+    std::vector<int> up;
+    for (std::optional<int> row = edits.StopAbove(61); row; row = edits.StopAbove(*row)) up.push_back(*row);
+    QCOMPARE(up, (std::vector<int>{57, 52, 50, 35, 20}));
+    const LineEdits empty({}, {20, 60});
+    QCOMPARE(empty.StopAbove(61), std::optional<int>(40));  // the middle of the strip
+}
+
+QTEST_APPLESS_MAIN(LineEditsTest)
+#include "LineEditsTest.moc"

@@ -1,0 +1,251 @@
+// What the window offers beyond its layout: a settings file of one's choice, a photo counted
+// at start, F5 for photos taken since, Enter or a click to count again, whole names in
+// tooltips, and Down into a list where nothing is selected.
+
+#include "window/PathText.h"
+#include "window/PictureBox.h"
+#include "window/ReviewWindow.h"
+#include "window/StartTamrex.h"
+#include "window/Tamrex.h"
+#include "window/WindowCommandLine.h"
+#include "tests/window/WorkingFolder.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTest>
+
+#include <memory>
+
+using tamrex::ReadWindowArguments;
+using tamrex::Tamrex;
+using tamrex::TamrexOpening;
+using tamrex::ToPath;
+using tamrex::WindowStart;
+using tamrex::testing::CountDirectly;
+using tamrex::testing::TestSettings;
+using tamrex::testing::WorkingFolder;
+
+namespace {
+
+const QByteArray kSettings = "BDLINE=160\r\nTHRESHOLD=110\r\nPWIDTH=16\r\n";
+
+}  // namespace
+
+class TamrexConveniencesTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void theIniOptionNamesTheSettingsFileAndAPhotoIsTakenApart();
+    void theIniOptionNeedsAFile_data();
+    void theIniOptionNeedsAFile();
+    void thePhotoGivenIsSelectedAndCountedAtStart();
+    void aPhotoGivenThatIsNotListedIsSaid();
+    void theBoardThicknessOfTheSettingsFileReachesTheCheck();
+    void f5ListsPhotosAddedSinceAndKeepsTheSelection();
+    void enterOrAClickOnTheSelectedEntryCountsItAgain_data();
+    void enterOrAClickOnTheSelectedEntryCountsItAgain();
+    void everyEntryShowsItsWholeNameInATooltip();
+    void downIntoAListWithNothingSelectedCountsTheFirstPhoto();
+
+private:
+    void Show(std::unique_ptr<Tamrex> opened);
+    void OpenWindow() { Show(std::make_unique<Tamrex>(folder->path(), TestSettings())); }
+    QListWidget* List() const { return window->findChild<QListWidget*>(QStringLiteral("File1")); }
+    QString Text(const char* label) const { return window->findChild<QLabel*>(QLatin1String(label))->text(); }
+    QString SelectedName() const;
+    QString LineMap() const { return folder->file(QStringLiteral("test.bmp")); }
+
+    std::unique_ptr<WorkingFolder> folder;
+    std::unique_ptr<Tamrex> window;
+};
+
+void TamrexConveniencesTest::init() {
+    folder = std::make_unique<WorkingFolder>();
+    QVERIFY(folder->isValid());
+    QCOMPARE(folder->AddStackPhoto(QStringLiteral("a.jpg"), 5), QString());
+    QCOMPARE(folder->AddStackPhoto(QStringLiteral("b.jpg"), 7), QString());
+}
+
+void TamrexConveniencesTest::cleanup() {
+    window.reset();
+    folder.reset();
+}
+
+void TamrexConveniencesTest::Show(std::unique_ptr<Tamrex> opened) {
+    window = std::move(opened);
+    QVERIFY(window);
+    window->show();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+}
+
+QString TamrexConveniencesTest::SelectedName() const {
+    const QList<QListWidgetItem*> selected = List()->selectedItems();
+    return selected.isEmpty() ? QString() : selected.first()->text();
+}
+
+void TamrexConveniencesTest::theIniOptionNamesTheSettingsFileAndAPhotoIsTakenApart() {
+    const std::filesystem::path here = folder->path();
+    const std::filesystem::path fallback = "/usr/lib/tamrex/Tamrex.ini";
+    const auto read = [&](std::vector<std::filesystem::path> arguments) {
+        return ReadWindowArguments(arguments, here, fallback).value_or(WindowStart{"failed", "failed", "failed"});
+    };
+    WindowStart start = read({"--ini", "station.ini", "b.jpg"});
+    QCOMPARE(start.folder, here);
+    QCOMPARE(start.photo, std::filesystem::path("b.jpg"));
+    QCOMPARE(start.settingsFile, here / "station.ini");  // taken from the current folder
+    start = read({here / "a.jpg", "--ini=/etc/tamrex/Tamrex.ini"});
+    QCOMPARE(start.photo, std::filesystem::path("a.jpg"));  // as a file manager names it
+    QCOMPARE(start.settingsFile, std::filesystem::path("/etc/tamrex/Tamrex.ini"));
+    start = read({});
+    QCOMPARE(start.folder, here);
+    QVERIFY(start.photo.empty());
+    QCOMPARE(start.settingsFile, fallback);
+    start = read({here});
+    QCOMPARE(start.folder, here);
+    QVERIFY(start.photo.empty());  // a folder is no photo
+}
+
+void TamrexConveniencesTest::theIniOptionNeedsAFile_data() {
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("no value") << QStringList{"--ini"} << "--ini needs the name of a settings file";
+    QTest::newRow("empty value") << QStringList{"--ini=", "a.jpg"} << "--ini needs the name of a settings file";
+    QTest::newRow("after --, a name") << QStringList{"--", "--ini", "x.ini"}
+                                      << "opens one photo or folder, but 2 were given";
+    QTest::newRow("unknown option") << QStringList{"--inis", "x.ini"} << "unknown option '--inis'";
+}
+
+void TamrexConveniencesTest::theIniOptionNeedsAFile() {
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, message);
+    std::vector<std::filesystem::path> given;
+    for (const QString& argument : arguments) given.push_back(ToPath(argument));
+    const tamrex::Expected<WindowStart> start = ReadWindowArguments(given, folder->path(), "Tamrex.ini");
+    QVERIFY(!start);
+    QCOMPARE(QString::fromStdString(start.error().message), message);
+}
+
+void TamrexConveniencesTest::thePhotoGivenIsSelectedAndCountedAtStart() {
+    QCOMPARE(folder->AddFile(QStringLiteral("station.ini"), kSettings), QString());
+    TamrexOpening opening = tamrex::OpenTamrex({folder->path(), "b.jpg", folder->path() / "station.ini"});
+    QVERIFY2(opening.window, qPrintable(opening.error));
+    Show(std::move(opening.window));
+    QCOMPARE(SelectedName(), QStringLiteral("b.jpg"));
+    QCOMPARE(Text("vTotalCount"), QStringLiteral("7"));
+    QVERIFY(QFile::exists(LineMap()));
+}
+
+void TamrexConveniencesTest::aPhotoGivenThatIsNotListedIsSaid() {
+    QCOMPARE(folder->AddFile(QStringLiteral("station.ini"), kSettings), QString());
+    QCOMPARE(folder->AddFile(QStringLiteral("c.png"), "not listed"), QString());
+    TamrexOpening opening = tamrex::OpenTamrex({folder->path(), "c.png", folder->path() / "station.ini"});
+    QVERIFY2(opening.window, qPrintable(opening.error));
+    Show(std::move(opening.window));
+    QVERIFY(SelectedName().isEmpty());
+    const QString notice = window->findChild<tamrex::PictureBox*>(QStringLiteral("Image2"))->notice();
+    QVERIFY2(notice.contains(QStringLiteral("'c.png'")) && notice.contains(QStringLiteral(".jpg")), qPrintable(notice));
+}
+
+// The check measures the strip in boards of the file's THICKNESS, else of its PWIDTH.
+void TamrexConveniencesTest::theBoardThicknessOfTheSettingsFileReachesTheCheck() {
+    QTemporaryDir elsewhere;
+    const auto counted = CountDirectly(folder->file(QStringLiteral("b.jpg")), TestSettings(),
+                                       elsewhere.filePath(QStringLiteral("map.bmp")));
+    QVERIFY(counted);
+    for (const double thickness : {8.0, 0.0}) {
+        const QByteArray settings = kSettings + (thickness > 0 ? "THICKNESS=8.0\r\n" : "");
+        QCOMPARE(folder->AddFile(QStringLiteral("station.ini"), settings), QString());
+        TamrexOpening opening = tamrex::OpenTamrex({folder->path(), "b.jpg", folder->path() / "station.ini"});
+        QVERIFY2(opening.window, qPrintable(opening.error));
+        Show(std::move(opening.window));
+        QTest::keyClick(window.get(), Qt::Key_F2);
+        auto* review = window->findChild<tamrex::ReviewWindow*>();
+        QVERIFY(review);
+        const double boards = counted->stripHeight / (thickness > 0 ? thickness : 16.0);
+        const QString check = review->findChild<QLabel*>(QStringLiteral("check"))->text();
+        QVERIFY2(check.contains(QStringLiteral("%1 boards high").arg(boards, 0, 'f', 1)), qPrintable(check));
+        review->close();
+        window.reset();
+    }
+}
+
+void TamrexConveniencesTest::f5ListsPhotosAddedSinceAndKeepsTheSelection() {
+    OpenWindow();
+    List()->setCurrentRow(1);
+    QCOMPARE(Text("vTotalCount"), QStringLiteral("7"));
+    QCOMPARE(folder->AddStackPhoto(QStringLiteral("IMG_20241207_101500.jpg"), 6), QString());
+    QCOMPARE(folder->AddStackPhoto(QStringLiteral("0.jpg"), 4), QString());
+    QVERIFY(QFile::remove(folder->file(QStringLiteral("a.jpg"))));
+    QVERIFY(QFile::remove(LineMap()));
+
+    QTest::keyClick(window.get(), Qt::Key_F5);
+    QStringList listed;
+    for (int row = 0; row < List()->count(); ++row) listed << List()->item(row)->text();
+    QCOMPARE(listed, QStringList({"0.jpg", "b.jpg", "IMG_20241207_101500.jpg"}));
+    QCOMPARE(SelectedName(), QStringLiteral("b.jpg"));
+    QCOMPARE(List()->currentRow(), 1);
+    QVERIFY(!QFile::exists(LineMap()));  // rescanning counts nothing
+    QCOMPARE(Text("vTotalCount"), QStringLiteral("7"));
+
+    List()->setCurrentRow(2);
+    QCOMPARE(Text("vTotalCount"), QStringLiteral("6"));
+}
+
+void TamrexConveniencesTest::enterOrAClickOnTheSelectedEntryCountsItAgain_data() {
+    QTest::addColumn<bool>("byEnter");
+    QTest::newRow("Enter") << true;
+    QTest::newRow("click") << false;
+}
+
+void TamrexConveniencesTest::enterOrAClickOnTheSelectedEntryCountsItAgain() {
+    QFETCH(bool, byEnter);
+    OpenWindow();
+    const QPoint onB = List()->visualItemRect(List()->item(1)).center();
+    QTest::mouseClick(List()->viewport(), Qt::LeftButton, Qt::NoModifier, onB);
+    QVERIFY(QFile::remove(LineMap()));
+    QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("cmdReset")), Qt::LeftButton);
+    QCOMPARE(Text("vTotalCount"), QStringLiteral("0"));
+
+    if (byEnter) {
+        List()->setFocus();
+        QTest::keyClick(List(), Qt::Key_Return);
+    } else {
+        QTest::mouseClick(List()->viewport(), Qt::LeftButton, Qt::NoModifier, onB);
+    }
+    QVERIFY(QFile::exists(LineMap()));
+    QCOMPARE(Text("vTotalCount"), QStringLiteral("7"));
+    QCOMPARE(SelectedName(), QStringLiteral("b.jpg"));
+}
+
+void TamrexConveniencesTest::everyEntryShowsItsWholeNameInATooltip() {
+    const QString phoneName = QStringLiteral("IMG_20241207_101500_HDR_stack_of_plywood.jpg");
+    QCOMPARE(folder->AddFile(phoneName, "x"), QString());
+    OpenWindow();
+    QVERIFY(List()->fontMetrics().horizontalAdvance(phoneName) > List()->viewport()->width());
+    for (int row = 0; row < List()->count(); ++row) QCOMPARE(List()->item(row)->toolTip(), List()->item(row)->text());
+    QCOMPARE(List()->findItems(phoneName, Qt::MatchExactly).size(), 1);
+}
+
+// Tab brings the focus to the list without a selection; the first Down counts the first photo.
+void TamrexConveniencesTest::downIntoAListWithNothingSelectedCountsTheFirstPhoto() {
+    OpenWindow();
+    window->findChild<QPushButton*>(QStringLiteral("btnExit"))->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), List());
+    QVERIFY(SelectedName().isEmpty());
+    QTest::keyClick(List(), Qt::Key_Down);
+    QCOMPARE(SelectedName(), QStringLiteral("a.jpg"));
+    QCOMPARE(Text("vTotalCount"), QStringLiteral("5"));
+    QTest::keyClick(List(), Qt::Key_Down);
+    QCOMPARE(SelectedName(), QStringLiteral("b.jpg"));
+    QCOMPARE(Text("vTotalCount"), QStringLiteral("7"));
+}
+
+QTEST_MAIN(TamrexConveniencesTest)
+#include "TamrexConveniencesTest.moc"

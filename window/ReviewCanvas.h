@@ -1,0 +1,93 @@
+#pragma once
+
+#include "window/LineEdits.h"
+#include "window/PhotoView.h"
+#include "window/ReviewLayer.h"
+
+#include <QAbstractScrollArea>
+#include <QImage>
+#include <QRect>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace tamrex {
+
+// The photo at full resolution, zoomed and panned, with its layers drawn over it; a click
+// on a line of the count takes it away, a click elsewhere on the photo adds one at that row.
+//
+// Mouse: the wheel zooms about the pointer, a drag pans (as do the scroll bars), a click
+// edits. Keys: Up and Down move a cursor line from line to gap to line (Shift: one photo
+// row), Delete or Backspace removes the line under it, Insert adds one at it.
+class ReviewCanvas : public QAbstractScrollArea {
+    Q_OBJECT
+
+public:
+    // `strip` in photo pixels: where the cursor starts and what it walks. The edits
+    // outlive the canvas.
+    ReviewCanvas(const QImage& photo, LineEdits& edits, const QRect& strip, QWidget* parent = nullptr);
+
+    // Drawn in the order added, over the photo.
+    void AddLayer(std::unique_ptr<ReviewLayer> layer);
+
+    double Zoom() const { return zoom; }
+    PhotoView View() const;
+    std::optional<int> CursorRow() const { return cursorRow; }
+
+    void ZoomIn();
+    void ZoomOut();
+    void FitToWindow();  // and keep fitting as the window is resized, until zoomed
+    void ShowActualSize();  // one photo pixel to one screen pixel
+
+signals:
+    void edited();
+    // What a click would do where the pointer is, or what the last key did.
+    void hint(const QString& text);
+    void zoomChanged(double zoom);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void SetZoom(double zoom, QPointF anchorOnScreen);
+    void UpdateScrollRanges();
+    void PaintPhoto(QPainter& painter, const QRect& area);
+    void PaintPointerTarget(QPainter& painter) const;
+    void PaintCursor(QPainter& painter) const;
+    double LeastZoom() const;
+    int ReachInRows() const;
+    std::optional<int> PhotoRowAt(QPointF onScreen) const;
+    void EditAt(int row);
+    void RemoveLine(std::size_t index);
+    void AddLine(int row);
+    void Edited(const QString& what);
+    void DescribeTarget(QPointF onScreen);
+    void MoveCursor(int key, bool oneRow);
+    void EditAtCursor(bool add);
+    void ShowRow(int row);
+
+    const QImage photo;
+    LineEdits& edits;
+    const QRect strip;
+    std::vector<std::unique_ptr<ReviewLayer>> layers;
+
+    double zoom = 1.0;
+    bool fitting = true;
+    QImage shrunk;  // the photo smoothed down to a zoom below 1, made once per zoom
+    std::optional<int> cursorRow;
+    std::optional<QPointF> pointer;  // where the mouse hovers over the photo
+    std::optional<QPoint> pressedAt;
+    QPoint scrollAtPress;
+    bool panning = false;
+};
+
+}  // namespace tamrex
