@@ -2,82 +2,146 @@
 
 #include "base/Quoted.h"
 #include "calibration/SettingsSweep.h"
+#include "calibration/StripHeights.h"
 #include "counting/OrderedBatch.h"
 #include "image/LoadPhoto.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tamrex {
 namespace {
 
 struct GreyPhoto {
+    std::filesystem::path photo;
     BitmapHandle grey;
     int boards = 0;
 };
 
-Expected<std::vector<GreyPhoto>> LoadGreyPhotos(const std::vector<KnownCount>& photos, std::uint64_t pixelLimit) {
-    std::vector<GreyPhoto> loaded;
-    for (const KnownCount& known : photos) {
-        Expected<LoadedPhoto> photo = LoadJpeg(known.photo, pixelLimit);
-        if (!photo) return Fail("cannot read photo " + Quoted(known.photo) + ": " + photo.error().message);
-        // Thresholding turns a colour photo into this very grey picture before it
-        // compares levels, so the grey copy thresholds to the same bits.
-        BitmapHandle grey(FreeImage_ConvertToGreyscale(photo->bitmap.get()));
-        if (!grey) return Fail("not enough memory for photo " + Quoted(known.photo));
-        loaded.push_back({std::move(grey), known.boards});
+// The photos a search runs on, and why the others were left out.
+struct SearchedPhotos {
+    std::vector<GreyPhoto> photos;
+    std::vector<Failure> leftOut;
+
+    std::vector<int> Boards() const {
+        std::vector<int> boards;
+        for (const GreyPhoto& photo : photos) boards.push_back(photo.boards);
+        return boards;
     }
-    return loaded;
+};
+
+Expected<GreyPhoto> LoadGreyPhoto(const KnownCount& known, std::uint64_t pixelLimit) {
+    Expected<LoadedPhoto> photo = LoadJpeg(known.photo, pixelLimit);
+    if (!photo) return Fail("cannot read photo " + Quoted(known.photo) + ": " + photo.error().message);
+    // Thresholding turns a colour photo into this very grey picture before it
+    // compares levels, so the grey copy thresholds to the same bits.
+    BitmapHandle grey(FreeImage_ConvertToGreyscale(photo->bitmap.get()));
+    if (!grey) return Fail("not enough memory for photo " + Quoted(known.photo));
+    return GreyPhoto{known.photo, std::move(grey), known.boards};
 }
 
-std::vector<PhotoExtent> ExtentsOf(const std::vector<GreyPhoto>& photos) {
-    std::vector<PhotoExtent> extents;
-    for (const GreyPhoto& photo : photos) {
-        extents.push_back({static_cast<int>(FreeImage_GetWidth(photo.grey.get())),
-                           static_cast<int>(FreeImage_GetHeight(photo.grey.get())), photo.boards});
+SearchedPhotos LoadGreyPhotos(const std::vector<KnownCount>& known, std::uint64_t pixelLimit) {
+    SearchedPhotos searched;
+    for (const KnownCount& photo : known) {
+        Expected<GreyPhoto> loaded = LoadGreyPhoto(photo, pixelLimit);
+        if (loaded) searched.photos.push_back(std::move(*loaded));
+        else searched.leftOut.push_back(loaded.error());
     }
-    return extents;
-}
-
-// Scores every setting of one threshold on every photo.
-void ScoreThreshold(const CalibrationGrid& grid, std::size_t t, std::vector<SettingsSweep>& sweeps,
-                    const std::vector<GreyPhoto>& photos, ScoreGrid& scores) {
-    std::vector<SweptCount> counts;
-    for (std::size_t photo = 0; photo < photos.size(); ++photo) {
-        const bool counted = sweeps[photo].CountAt(grid.thresholds[t], grid.bdLines, grid.pWidths, counts);
-        for (std::size_t b = 0; b < grid.bdLines.size(); ++b) {
-            for (std::size_t p = 0; p < grid.pWidths.size(); ++p) {
-                // A photo without a band has no count; it is as wrong as a count of 0.
-                const SweptCount count = counted ? counts[b * grid.pWidths.size() + p] : SweptCount{};
-                scores[scores.IndexOf(static_cast<int>(t), static_cast<int>(b), static_cast<int>(p))].Add(
-                    count.count, photos[photo].boards, count.splitLines);
-            }
-        }
-    }
+    return searched;
 }
 
 // The sweeps of one thread: one per photo, each keeping its working state between thresholds.
 using PhotoSweeps = std::vector<SettingsSweep>;
-struct Scored {};
 
-// Each thread takes the next threshold not yet taken, so each score is written by one thread.
-Outcome ScoreAll(const CalibrationGrid& grid, const std::vector<GreyPhoto>& photos,
-                 const CalibrationRequest& request, ScoreGrid& scores) {
+// Runs work(sweeps, t) for every threshold, sharing the thresholds out over the
+// request's threads, and hands each result to take(t, result) on this thread.
+template <typename Result>
+Outcome OverThresholds(const std::vector<int>& thresholds, const std::vector<GreyPhoto>& photos,
+                       const CalibrationRequest& request,
+                       const std::function<Result(PhotoSweeps&, std::size_t)>& work,
+                       const std::function<void(std::size_t, Result&)>& take) {
     Outcome outcome;
-    RunInOrder<PhotoSweeps, Scored>(
-        grid.thresholds.size(), request.threads,
-        [&](PhotoSweeps& sweeps, std::size_t t) -> Expected<Scored> {
+    RunInOrder<PhotoSweeps, Result>(
+        thresholds.size(), request.threads,
+        [&](PhotoSweeps& sweeps, std::size_t t) -> Expected<Result> {
             if (request.cancel && *request.cancel) return Fail(kCalibrationCancelled);
             if (sweeps.empty())
                 for (const GreyPhoto& photo : photos) sweeps.emplace_back(photo.grey.get());
+            return work(sweeps, t);
+        },
+        [&](std::size_t t) { return "the search at THRESHOLD " + std::to_string(thresholds[t]); },
+        [&](std::size_t t, Expected<Result> result) {
+            if (!result && outcome) outcome = tl::unexpected(result.error());
+            if (result && outcome) take(t, *result);
+        });
+    return outcome;
+}
+
+Expected<StripHeights> MeasureStrips(const std::vector<int>& thresholds, const std::vector<GreyPhoto>& photos,
+                                     const CalibrationRequest& request) {
+    StripHeights heights;
+    heights.rows.resize(thresholds.size());
+    const Outcome measured = OverThresholds<std::vector<int>>(
+        thresholds, photos, request,
+        [&](PhotoSweeps& sweeps, std::size_t t) {
+            std::vector<int> rows;
+            for (SettingsSweep& sweep : sweeps) rows.push_back(sweep.StripHeightAt(thresholds[t]).value_or(0));
+            return rows;
+        },
+        [&](std::size_t t, std::vector<int>& rows) { heights.rows[t] = std::move(rows); });
+    if (!measured) return tl::unexpected(measured.error());
+    return heights;
+}
+
+// A photo without a band at any level has no strip to count: nothing can be learned from it.
+void LeaveOutBandless(SearchedPhotos& searched, StripHeights& heights) {
+    for (std::size_t photo = 0; photo < searched.photos.size();) {
+        if (heights.EverBanded(photo)) {
+            ++photo;
+            continue;
+        }
+        searched.leftOut.push_back({"no stack band found in " + Quoted(searched.photos[photo].photo) +
+                                    " at any THRESHOLD: the photo needs dark margins above and below the stack"});
+        searched.photos.erase(searched.photos.begin() + static_cast<std::ptrdiff_t>(photo));
+        heights.Drop(photo);
+    }
+}
+
+// How far the lines of a count stray from being one board apart.
+double GapDeviation(const GapSpan& gaps, int stripHeight, int boards) {
+    const double board = static_cast<double>(stripHeight) / boards;
+    return std::max(std::abs(gaps.widest - board), std::abs(gaps.narrowest - board)) / board;
+}
+
+// Scores every setting of one threshold on every photo.
+void ScoreThreshold(const CalibrationGrid& grid, std::size_t t, PhotoSweeps& sweeps,
+                    const std::vector<GreyPhoto>& photos, ScoreGrid& scores) {
+    std::vector<SweptCount> counts;
+    for (std::size_t photo = 0; photo < photos.size(); ++photo) {
+        // A photo without a band has no count; it is as wrong as a count of 0, and has no gaps.
+        if (!sweeps[photo].CountAt(grid.thresholds[t], grid.bdLines, grid.pWidths, counts)) continue;
+        const int stripHeight = sweeps[photo].StripHeight();
+        for (std::size_t cell = 0; cell < counts.size(); ++cell) {
+            scores[scores.IndexOf(static_cast<int>(t), 0, 0) + cell].Add(
+                counts[cell].count, photos[photo].boards,
+                GapDeviation(counts[cell].gaps, stripHeight, photos[photo].boards));
+        }
+    }
+}
+
+// Each threshold is scored by one thread, so each score is written by one thread.
+Outcome ScoreAll(const CalibrationGrid& grid, const std::vector<GreyPhoto>& photos,
+                 const CalibrationRequest& request, ScoreGrid& scores) {
+    struct Scored {};
+    return OverThresholds<Scored>(
+        grid.thresholds, photos, request,
+        [&](PhotoSweeps& sweeps, std::size_t t) {
             ScoreThreshold(grid, t, sweeps, photos, scores);
             return Scored{};
         },
-        [&](std::size_t t) { return "the search at THRESHOLD " + std::to_string(grid.thresholds[t]); },
-        [&](std::size_t t, Expected<Scored> scored) {
-            if (!scored && outcome) outcome = tl::unexpected(scored.error());
+        [&](std::size_t t, Scored&) {
             if (request.progress) request.progress(t + 1, grid.thresholds.size());
         });
-    return outcome;
 }
 
 CounterSettings SettingsAt(const CalibrationGrid& grid, const std::array<int, 3>& position) {
@@ -86,22 +150,59 @@ CounterSettings SettingsAt(const CalibrationGrid& grid, const std::array<int, 3>
             static_cast<std::int16_t>(grid.pWidths[position[2]])};
 }
 
+int WidestOf(const std::vector<GreyPhoto>& photos) {
+    int widest = 0;
+    for (const GreyPhoto& photo : photos)
+        widest = std::max(widest, static_cast<int>(FreeImage_GetWidth(photo.grey.get())));
+    return widest;
+}
+
+Failure NothingToSearch(const std::vector<Failure>& leftOut) {
+    if (leftOut.size() == 1) return leftOut.front();
+    std::string reasons;
+    for (const Failure& failure : leftOut) reasons += (reasons.empty() ? "" : "; ") + failure.message;
+    return Failure{"none of the " + std::to_string(leftOut.size()) + " photos can be calibrated on: " + reasons};
+}
+
+// THRESHOLD 16 levels either way, BDLINE 2 steps, PWIDTH a tenth of a board.
+std::array<int, 3> NeighbourhoodReach(int boardRows) {
+    return {8, 2, std::max(1, static_cast<int>(std::lround(0.1 * boardRows)))};
+}
+
+Expected<Calibration> Search(SearchedPhotos searched, StripHeights heights, const CalibrationRequest& request) {
+    const std::optional<std::size_t> middle = MiddleBandedThreshold(heights);
+    if (!middle)
+        return Fail("no THRESHOLD shows the stack band in every photo: calibrate on photos of one station, "
+                    "with the same camera and light");
+    const std::vector<int> boards = searched.Boards();
+    const int boardRows = std::max(1, static_cast<int>(std::lround(MedianBoardRows(heights.rows[*middle], boards))));
+
+    Calibration calibration;
+    calibration.grid = GridFor(WidestOf(searched.photos), boardRows);
+    const CalibrationGrid& grid = calibration.grid;
+    ScoreGrid scores(static_cast<int>(grid.thresholds.size()), static_cast<int>(grid.bdLines.size()),
+                     static_cast<int>(grid.pWidths.size()));
+    if (Outcome scored = ScoreAll(grid, searched.photos, request, scores); !scored)
+        return tl::unexpected(scored.error());
+    calibration.choice =
+        ChooseMostRobust(scores, static_cast<int>(searched.photos.size()), NeighbourhoodReach(boardRows));
+    calibration.settings = SettingsAt(grid, calibration.choice.position);
+    calibration.thickness = MedianBoardRows(heights.rows[calibration.choice.position[0]], boards);
+    calibration.leftOut = std::move(searched.leftOut);
+    return calibration;
+}
+
 }  // namespace
 
 Expected<Calibration> Calibrate(const CalibrationRequest& request) {
     if (request.photos.empty()) return Fail("no photos with known counts to calibrate on");
-    Expected<std::vector<GreyPhoto>> loaded = LoadGreyPhotos(request.photos, request.pixelLimit);
-    if (!loaded) return tl::unexpected(loaded.error());
-
-    Calibration calibration;
-    calibration.grid = GridFor(ExtentsOf(*loaded));
-    const CalibrationGrid& grid = calibration.grid;
-    ScoreGrid scores(static_cast<int>(grid.thresholds.size()), static_cast<int>(grid.bdLines.size()),
-                     static_cast<int>(grid.pWidths.size()));
-    if (Outcome scored = ScoreAll(grid, *loaded, request, scores); !scored) return tl::unexpected(scored.error());
-    calibration.choice = ChooseMostRobust(scores);
-    calibration.settings = SettingsAt(grid, calibration.choice.position);
-    return calibration;
+    SearchedPhotos searched = LoadGreyPhotos(request.photos, request.pixelLimit);
+    if (searched.photos.empty()) return tl::unexpected(NothingToSearch(searched.leftOut));
+    Expected<StripHeights> heights = MeasureStrips(SearchedThresholds(), searched.photos, request);
+    if (!heights) return tl::unexpected(heights.error());
+    LeaveOutBandless(searched, *heights);
+    if (searched.photos.empty()) return tl::unexpected(NothingToSearch(searched.leftOut));
+    return Search(std::move(searched), std::move(*heights), request);
 }
 
 }  // namespace tamrex

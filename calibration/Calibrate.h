@@ -42,14 +42,20 @@ struct Calibration {
     // for the check on every count; 0 when it could not be learned.
     double thickness = 0;
     RobustChoice choice;       // their score and plateau, in grid positions
+    // Why each photo the search had to leave out was left out, in the order given.
+    std::vector<Failure> leftOut;
 };
 
-// Searches the grid fitted to the photos for the settings that count the most of
-// them exactly: see ChooseMostRobust for how ties are settled. Loads each photo once
-// and shares the work of a count between settings (see SettingsSweep); the
-// thresholds are shared out over the request's threads. A photo that cannot be read,
-// or is bigger than the pixel limit, stops the search, as settings fitted to the
-// others could mislead.
+// Finds the settings most likely to count further photos of the station exactly.
+// From the strips the photos show at the middle threshold at which every one has a
+// band, it learns how thick a board is, and fits the grid's PWIDTH to that; then it
+// keeps the settings that count the most photos exactly and picks among them as
+// ChooseMostRobust does: settings whose neighbours count the photos too, with lines
+// one board apart. Loads each photo once and shares the work of a count between
+// settings (see SettingsSweep); the thresholds are shared out over the request's
+// threads. A photo that cannot be read, is bigger than the pixel limit or shows no
+// stack band at any threshold is left out, with the reason in `leftOut`; the search
+// fails when no photo is left, or when no threshold shows every photo's band.
 Expected<Calibration> Calibrate(const CalibrationRequest& request);
 
 }  // namespace tamrex

@@ -8,8 +8,9 @@ namespace {
 constexpr int kLowestThreshold = 2;
 constexpr int kHighestThreshold = 254;
 constexpr int kThresholdStep = 2;
-constexpr int kMostSteps = 48;
+constexpr int kBdLineSteps = 48;
 constexpr int kSkippedColumns = 4;  // the strip leaves out the photo's four leftmost columns
+constexpr int kMostSetting = 32767;
 
 // `steps` values spread evenly over 1..highest, ending on highest, without repeats.
 std::vector<int> EvenSteps(int highest, int steps) {
@@ -21,29 +22,31 @@ std::vector<int> EvenSteps(int highest, int steps) {
     return values;
 }
 
-std::vector<int> EveryValueOrEvenSteps(int highest) {
-    if (highest > kMostSteps) return EvenSteps(highest, kMostSteps);
+// floor(0.5 E) to ceil(1.6 E), in whole numbers so that no rounding of 1.6 can differ.
+std::vector<int> ThicknessesAround(int boardRows) {
+    const long long rows = std::max(boardRows, 1);
+    const int lowest = static_cast<int>(std::clamp<long long>(rows / 2, 1, kMostSetting));
+    const int highest = static_cast<int>(std::clamp<long long>((16 * rows + 9) / 10, lowest, kMostSetting));
     std::vector<int> values;
-    for (int value = 1; value <= highest; ++value) values.push_back(value);
+    for (int value = lowest; value <= highest; ++value) values.push_back(value);
     return values;
 }
 
 }  // namespace
 
-CalibrationGrid GridFor(const std::vector<PhotoExtent>& photos) {
-    int widestStrip = 1;
-    int thickestBoard = 32767;
-    for (const PhotoExtent& photo : photos) {
-        widestStrip = std::max(widestStrip, photo.width - kSkippedColumns);
-        if (photo.boards > 0)
-            thickestBoard = std::min(thickestBoard, (photo.height + photo.boards - 1) / photo.boards);
-    }
-    CalibrationGrid grid;
+std::vector<int> SearchedThresholds() {
+    std::vector<int> thresholds;
     for (int threshold = kLowestThreshold; threshold <= kHighestThreshold; threshold += kThresholdStep) {
-        grid.thresholds.push_back(threshold);
+        thresholds.push_back(threshold);
     }
-    grid.bdLines = EvenSteps(std::min(widestStrip, 32767), kMostSteps);
-    grid.pWidths = EveryValueOrEvenSteps(std::max(thickestBoard, 1));
+    return thresholds;
+}
+
+CalibrationGrid GridFor(int widestPhoto, int boardRows) {
+    CalibrationGrid grid;
+    grid.thresholds = SearchedThresholds();
+    grid.bdLines = EvenSteps(std::clamp(widestPhoto - kSkippedColumns, 1, kMostSetting), kBdLineSteps);
+    grid.pWidths = ThicknessesAround(boardRows);
     return grid;
 }
 

@@ -1,82 +1,68 @@
 #include "calibration/RobustChoice.h"
 
+#include "calibration/BoxSums.h"
+
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace tamrex {
 namespace {
 
-CalibrationScore BestScore(const ScoreGrid& grid) {
-    CalibrationScore best = grid[0];
-    for (std::size_t index = 1; index < grid.size(); ++index) {
-        if (grid[index].BetterThan(best)) best = grid[index];
-    }
-    return best;
+int MostExact(const ScoreGrid& grid) {
+    int most = 0;
+    for (std::size_t index = 0; index < grid.size(); ++index) most = std::max(most, grid[index].exact);
+    return most;
 }
 
-std::array<int, 3> PositionOf(const ScoreGrid& grid, std::size_t index) {
-    const int p = static_cast<int>(index % grid.extent(2));
-    const int b = static_cast<int>(index / grid.extent(2) % grid.extent(1));
-    const int t = static_cast<int>(index / grid.extent(2) / grid.extent(1));
-    return {t, b, p};
-}
-
-// The stretch of best-scoring positions along `axis` that holds the given cell.
-AxisSpan PlateauAlong(const ScoreGrid& grid, const std::vector<bool>& best, std::size_t index, int axis) {
+// The stretch of positions along `axis` through the cell whose count of exact photos is `exact`.
+AxisSpan PlateauAlong(const ScoreGrid& grid, int exact, std::size_t index, int axis) {
     const std::size_t stride = grid.StrideOf(axis);
-    const int at = PositionOf(grid, index)[axis];
+    const int at = grid.PositionOf(index)[axis];
+    const auto same = [&](int position) { return grid[index + (position - at) * stride].exact == exact; };
     AxisSpan span{at, at};
-    while (span.first > 0 && best[index - (at - span.first + 1) * stride]) --span.first;
-    while (span.last + 1 < grid.extent(axis) && best[index + (span.last + 1 - at) * stride]) ++span.last;
+    while (span.first > 0 && same(span.first - 1)) --span.first;
+    while (span.last + 1 < grid.extent(axis) && same(span.last + 1)) ++span.last;
     return span;
 }
 
-struct Room {
-    double nearestEdge = 0;  // the smallest share of an axis between the cell and a plateau edge
-    double summed = 0;
+std::vector<std::int64_t> ExactCounts(const ScoreGrid& grid) {
+    std::vector<std::int64_t> exact(grid.size());
+    for (std::size_t index = 0; index < grid.size(); ++index) exact[index] = grid[index].exact;
+    return exact;
+}
 
-    bool MoreThan(const Room& other) const {
-        return nearestEdge != other.nearestEdge ? nearestEdge > other.nearestEdge : summed > other.summed;
-    }
-};
-
-// Axes with a single position offer no room either way and are left out.
-Room RoomOf(const ScoreGrid& grid, const std::array<AxisSpan, 3>& plateau, const std::array<int, 3>& at) {
-    Room room;
-    bool first = true;
-    for (int axis = 0; axis < 3; ++axis) {
-        if (grid.extent(axis) < 2) continue;
-        const int steps = std::min(at[axis] - plateau[axis].first, plateau[axis].last - at[axis]);
-        const double share = static_cast<double>(steps) / (grid.extent(axis) - 1);
-        room.nearestEdge = first ? share : std::min(room.nearestEdge, share);
-        room.summed += share;
-        first = false;
-    }
-    return room;
+double PhotosInABox(const std::array<int, 3>& reach, int photos) {
+    double cells = photos;
+    for (int axis = 0; axis < 3; ++axis) cells *= 2 * reach[axis] + 1;
+    return cells;
 }
 
 }  // namespace
 
-RobustChoice ChooseMostRobust(const ScoreGrid& grid) {
-    const CalibrationScore bestScore = BestScore(grid);
-    std::vector<bool> best(grid.size());
-    for (std::size_t index = 0; index < grid.size(); ++index) best[index] = grid[index] == bestScore;
+RobustChoice ChooseMostRobust(const ScoreGrid& grid, int photos, const std::array<int, 3>& reach) {
+    const int mostExact = MostExact(grid);
+    const std::vector<std::int64_t> aroundSums = BoxSums(ExactCounts(grid), grid.extents(), reach);
+    const double photosAround = PhotosInABox(reach, std::max(photos, 1));
+    const auto around = [&](std::size_t index) { return static_cast<double>(aroundSums[index]) / photosAround; };
 
-    RobustChoice choice;
-    choice.score = bestScore;
-    Room mostRoom{-1, -1};
+    std::size_t plateauSettings = 0;
+    std::optional<std::size_t> bestIndex;
+    double bestMerit = 0;
     for (std::size_t index = 0; index < grid.size(); ++index) {
-        if (!best[index]) continue;
-        const std::array<int, 3> at = PositionOf(grid, index);
-        std::array<AxisSpan, 3> plateau;
-        for (int axis = 0; axis < 3; ++axis) plateau[axis] = PlateauAlong(grid, best, index, axis);
-        const Room room = RoomOf(grid, plateau, at);
-        if (room.MoreThan(mostRoom)) {
-            mostRoom = room;
-            choice.position = at;
-            choice.plateau = plateau;
-        }
+        if (grid[index].exact != mostExact) continue;
+        ++plateauSettings;
+        const double merit = MeritOf(around(index), grid[index].gapDeviation);
+        if (bestIndex && merit <= bestMerit) continue;
+        bestIndex = index;
+        bestMerit = merit;
     }
+    RobustChoice choice;
+    choice.position = grid.PositionOf(*bestIndex);
+    choice.score = grid[*bestIndex];
+    choice.neighbourhoodExact = around(*bestIndex);
+    choice.plateauSettings = plateauSettings;
+    for (int axis = 0; axis < 3; ++axis) choice.plateau[axis] = PlateauAlong(grid, mostExact, *bestIndex, axis);
     return choice;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -7,24 +9,17 @@ namespace tamrex {
 
 // How well one choice of settings counts a set of photos with known counts.
 struct CalibrationScore {
-    int exact = 0;                // photos counted exactly
-    std::int64_t totalError = 0;  // the sum of |counted - known| over the photos
-    // Lines pass 4 added on the photos. A gap the passes see is surer than one the
-    // thickness split infers, which it cannot do for a faint gap above the top line.
-    std::int64_t splitLines = 0;
+    int exact = 0;  // photos counted exactly
+    // The largest relative deviation, over the photos, of a stretch between
+    // neighbouring lines from the photo's strip height over its known count. Lines
+    // a count doubles or misses show as stretches far from one board, even where a
+    // thickness split makes the total come out right.
+    double gapDeviation = 0;
 
     bool operator==(const CalibrationScore&) const = default;
-    // More photos exact first, then the smaller total error, then fewer lines split off.
-    bool BetterThan(const CalibrationScore& other) const {
-        if (exact != other.exact) return exact > other.exact;
-        if (totalError != other.totalError) return totalError < other.totalError;
-        return splitLines < other.splitLines;
-    }
-    void Add(int counted, int known, int linesSplitOff) {
-        const int error = counted > known ? counted - known : known - counted;
-        exact += error == 0;
-        totalError += error;
-        splitLines += linesSplitOff;
+    void Add(int counted, int known, double deviation) {
+        exact += counted == known;
+        gapDeviation = std::max(gapDeviation, deviation);
     }
 };
 
@@ -37,9 +32,16 @@ public:
           scores_(static_cast<std::size_t>(thresholds) * bdLines * pWidths) {}
 
     int extent(int axis) const { return extent_[axis]; }
+    const std::array<int, 3>& extents() const { return extent_; }
     std::size_t size() const { return scores_.size(); }
     std::size_t IndexOf(int t, int b, int p) const {
         return (static_cast<std::size_t>(t) * extent_[1] + b) * extent_[2] + p;
+    }
+    std::array<int, 3> PositionOf(std::size_t index) const {
+        const int p = static_cast<int>(index % extent_[2]);
+        const int b = static_cast<int>(index / extent_[2] % extent_[1]);
+        const int t = static_cast<int>(index / extent_[2] / extent_[1]);
+        return {t, b, p};
     }
     // How far apart in the index two neighbours along an axis lie.
     std::size_t StrideOf(int axis) const {
@@ -51,7 +53,7 @@ public:
     const CalibrationScore& operator[](std::size_t index) const { return scores_[index]; }
 
 private:
-    int extent_[3];
+    std::array<int, 3> extent_;
     std::vector<CalibrationScore> scores_;
 };
 

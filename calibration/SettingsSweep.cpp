@@ -2,6 +2,8 @@
 
 #include "image/Binarize.h"
 
+#include <algorithm>
+#include <limits>
 #include <new>
 
 namespace tamrex {
@@ -18,6 +20,37 @@ std::vector<bool> MarkedRows(const BoardCounter& counter) {
                       counter.lineProfile3[row] > 0;
     }
     return marked;
+}
+
+void AddCentres(const BoardCounter& counter, const Profile& profile, std::vector<double>& centres) {
+    for (const LineRun& run : counter.RunsOf(profile)) centres.push_back((run.firstRow + run.lastRow) / 2.0);
+}
+
+std::vector<double> SearchedCentres(const BoardCounter& counter) {
+    std::vector<double> centres;
+    for (const Profile* profile : {&counter.lineProfile1, &counter.lineProfile2, &counter.lineProfile3})
+        AddCentres(counter, *profile, centres);
+    std::sort(centres.begin(), centres.end());
+    return centres;
+}
+
+// Walks both ascending lists of centres as one.
+GapSpan GapsBetween(const std::vector<double>& searched, const std::vector<double>& split, int stripHeight) {
+    GapSpan span{std::numeric_limits<double>::infinity(), 0};
+    double previous = -0.5;
+    const auto reach = [&](double centre) {
+        span.narrowest = std::min(span.narrowest, centre - previous);
+        span.widest = std::max(span.widest, centre - previous);
+        previous = centre;
+    };
+    auto s = searched.begin();
+    auto p = split.begin();
+    while (s != searched.end() || p != split.end()) {
+        const bool searchedNext = p == split.end() || (s != searched.end() && *s <= *p);
+        reach(searchedNext ? *s++ : *p++);
+    }
+    reach(stripHeight - 0.5);
+    return span;
 }
 
 }  // namespace
@@ -37,11 +70,18 @@ bool SettingsSweep::CountAt(int threshold, const std::vector<int>& bdLines, cons
             SplitLinesFound(pWidths, splitLines);
             linesOfLastSplit = std::move(marked);
         }
+        const std::vector<double> searched = SearchedCentres(counter_);
         for (std::size_t p = 0; p < pWidths.size(); ++p) {
-            counts[b * pWidths.size() + p] = {lines + splitLines[p] + 1, splitLines[p]};
+            counts[b * pWidths.size() + p] = {lines + splitLines[p] + 1, splitLines[p],
+                                              GapsBetween(searched, splitCentres_[p], counter_.imgHeight)};
         }
     }
     return true;
+}
+
+std::optional<int> SettingsSweep::StripHeightAt(int threshold) {
+    if (!CutBand(threshold)) return std::nullopt;
+    return counter_.imgHeight;
 }
 
 bool SettingsSweep::CutBand(int threshold) {
@@ -68,10 +108,13 @@ void SettingsSweep::SplitLinesFound(const std::vector<int>& pWidths, std::vector
     Need(splitter_.stripImage != nullptr);
     splitter_.RenderLineMap(splitter_.stripImage.get(),
                             {&counter_.lineProfile1, &counter_.lineProfile2, &counter_.lineProfile3});
+    splitCentres_.resize(pWidths.size());
     for (std::size_t p = 0; p < pWidths.size(); ++p) {
         splitter_.settings.pWidth = static_cast<std::int16_t>(pWidths[p]);
         splitter_.RunSplitPass(BoardCounter::Rendering::None);
         splitLines[p] = splitter_.passLines;
+        splitCentres_[p].clear();
+        AddCentres(splitter_, splitter_.lineProfile4, splitCentres_[p]);
     }
 }
 

@@ -2,13 +2,24 @@
 
 #include "counting/BoardCounter.h"
 
+#include <optional>
 #include <vector>
 
 namespace tamrex {
 
+// The narrowest and the widest stretch of strip rows between neighbouring lines of a
+// count, from line centre to line centre, the strip's outer edges (rows -0.5 and
+// height - 0.5) closing the first and the last. On a count that found every gap and
+// no more, both are close to one board.
+struct GapSpan {
+    double narrowest = 0;
+    double widest = 0;
+};
+
 struct SweptCount {
     int count = 0;       // boards: lines found + 1
     int splitLines = 0;  // of those lines, the ones pass 4 added
+    GapSpan gaps;        // between the lines of all four passes
 };
 
 // Counts one photo under many settings at once, sharing what the settings share:
@@ -27,6 +38,12 @@ public:
     bool CountAt(int threshold, const std::vector<int>& bdLines, const std::vector<int>& pWidths,
                  std::vector<SweptCount>& counts);
 
+    // The height of the strip at this threshold; none when there is no stack band.
+    std::optional<int> StripHeightAt(int threshold);
+
+    // The strip height of the last threshold counted at.
+    int StripHeight() const { return counter_.imgHeight; }
+
 private:
     bool CutBand(int threshold);
     int LinesOfFirstThreePasses(int bdLine);
@@ -37,6 +54,8 @@ private:
     // Pass 4 on a line map one column wide: it only asks whether a row holds any
     // light pixel, which every row of a line map answers the same across its width.
     BoardCounter splitter_;
+    // The centres of the lines pass 4 added, for each thickness of the last split.
+    std::vector<std::vector<double>> splitCentres_;
 };
 
 }  // namespace tamrex

@@ -1,15 +1,19 @@
 #include "cli/CalibrateCommand.h"
 
-#include "counting/CountInOrder.h"
-#include "cli/CalibrationReport.h"
 #include "calibration/KnownCounts.h"
+#include "cli/CalibrationReport.h"
+#include "counting/CountInOrder.h"
 #include "settings/SettingsFileWriter.h"
 
 #include <chrono>
+#include <cstdio>
 #include <iostream>
+#include <unistd.h>
 
 namespace tamrex::cli {
 namespace {
+
+using Clock = std::chrono::steady_clock;
 
 Expected<std::vector<KnownCount>> GatherKnown(const CalibrateOptions& calibrate) {
     std::vector<KnownCount> known = calibrate.known;
@@ -25,11 +29,44 @@ int Refuse(const Failure& failure) {
     return 1;
 }
 
-// The printed counts come from full count runs, not from the search.
-std::vector<Expected<CountResult>> CountWith(const CounterSettings& settings, const std::vector<KnownCount>& known,
+// "THRESHOLD 40 of 127 searched, 12 s left" on stderr, rewritten in place while the
+// search runs, when stderr is a terminal; erased before the report.
+class SearchProgress {
+public:
+    SearchProgress() : shown_(::isatty(STDERR_FILENO)) {}
+    ~SearchProgress() { Clear(); }
+    SearchProgress(const SearchProgress&) = delete;
+    SearchProgress& operator=(const SearchProgress&) = delete;
+
+    void Done(std::size_t done, std::size_t total) {
+        if (!shown_ || done == 0) return;
+        const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
+        const double left = seconds / static_cast<double>(done) * static_cast<double>(total - done);
+        std::fprintf(stderr, "\r\033[KTHRESHOLD %zu of %zu searched, %.0f s left", done, total, left);
+        std::fflush(stderr);
+        drawn_ = true;
+    }
+
+    void Clear() {
+        if (!drawn_) return;
+        std::fputs("\r\033[K", stderr);
+        std::fflush(stderr);
+        drawn_ = false;
+    }
+
+private:
+    bool shown_;
+    bool drawn_ = false;
+    Clock::time_point start_ = Clock::now();
+};
+
+// The printed counts come from full count runs, not from the search, and carry the
+// check against the thickness learned.
+std::vector<Expected<CountResult>> CountWith(const Calibration& calibration, const std::vector<KnownCount>& known,
                                              const Options& options) {
     std::vector<CountRequest> requests;
-    for (const KnownCount& photo : known) requests.push_back({photo.photo, settings, {}, options.PixelLimit()});
+    for (const KnownCount& photo : known)
+        requests.push_back({photo.photo, calibration.settings, {}, options.PixelLimit(), calibration.thickness});
     std::vector<Expected<CountResult>> results;
     CountInOrder(requests, options.jobs,
                  [&](std::size_t, const Expected<CountResult>& result) { results.push_back(result); });
@@ -41,6 +78,21 @@ std::vector<std::string> IniComments(const Calibration& calibration, std::size_t
             "it counted " + std::to_string(calibration.choice.score.exact) + " of them exactly"};
 }
 
+StationSettings StationOf(const Calibration& calibration) {
+    if (calibration.thickness <= 0) return {calibration.settings, std::nullopt};
+    return {calibration.settings, calibration.thickness};
+}
+
+Expected<Calibration> Search(const std::vector<KnownCount>& known, const Options& options, double& seconds) {
+    SearchProgress progress;
+    const auto start = Clock::now();
+    Expected<Calibration> found = Calibrate({known, options.jobs, options.PixelLimit(),
+                                             [&](std::size_t done, std::size_t total) { progress.Done(done, total); },
+                                             nullptr});
+    seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    return found;
+}
+
 }  // namespace
 
 int RunCalibration(const Options& options) {
@@ -48,22 +100,24 @@ int RunCalibration(const Options& options) {
     const Expected<std::vector<KnownCount>> known = GatherKnown(calibrate);
     if (!known) return Refuse(known.error());
 
-    const auto start = std::chrono::steady_clock::now();
-    const Expected<Calibration> found = Calibrate({*known, options.jobs, options.PixelLimit(), {}, nullptr});
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    double seconds = 0;
+    const Expected<Calibration> found = Search(*known, options, seconds);
     if (!found) return Refuse(found.error());
     const Calibration& calibration = *found;
-    std::cout << CalibrationReport(calibration, *known, CountWith(calibration.settings, *known, options), seconds)
+    std::cout << CalibrationReport(calibration, *known, CountWith(calibration, *known, options), seconds)
               << std::flush;
+    // Settings found on fewer photos than given are still worth having, but a script
+    // must learn that some photos were not used.
+    const int status = calibration.leftOut.empty() ? 0 : 1;
     if (calibrate.iniFile.empty()) {
         std::cout << "Add --write-ini FILE to save these settings." << std::endl;
-        return 0;
+        return status;
     }
-    const Outcome written =
-        WriteSettingsFile(calibrate.iniFile, StationSettings{calibration.settings, std::nullopt}, IniComments(calibration, known->size()));
+    const std::size_t searched = known->size() - calibration.leftOut.size();
+    const Outcome written = WriteSettingsFile(calibrate.iniFile, StationOf(calibration), IniComments(calibration, searched));
     if (!written) return Refuse(written.error());
     std::cout << "Wrote the settings to '" << calibrate.iniFile.string() << "'." << std::endl;
-    return 0;
+    return status;
 }
 
 }  // namespace tamrex::cli

@@ -1,5 +1,6 @@
 #include "cli/CalibrationReport.h"
 
+#include <cmath>
 #include <cstdio>
 
 namespace tamrex::cli {
@@ -15,9 +16,37 @@ std::string Span(const char* name, const std::vector<int>& values, const AxisSpa
            std::to_string(values[span.last]);
 }
 
-std::string Seconds(double seconds) {
+std::string OneDecimal(double value) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.1f", seconds);
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return text;
+}
+
+std::string Percent(double share) { return std::to_string(std::lround(share * 100)) + "%"; }
+
+std::string Searched(const Calibration& calibration, std::size_t photos, double seconds) {
+    const CalibrationGrid& grid = calibration.grid;
+    return "Searched " + std::to_string(grid.size()) + " settings on " + std::to_string(photos) + " photos in " +
+           OneDecimal(seconds) + " s: " + Axis("THRESHOLD", grid.thresholds) + ", " + Axis("BDLINE", grid.bdLines) +
+           ", " + Axis("PWIDTH", grid.pWidths) + "\n";
+}
+
+std::string Chosen(const Calibration& calibration, std::size_t photos) {
+    const CalibrationGrid& grid = calibration.grid;
+    const RobustChoice& choice = calibration.choice;
+    const CounterSettings& settings = calibration.settings;
+    std::string text = "Best: BDLINE=" + std::to_string(settings.bdLine) +
+                       " THRESHOLD=" + std::to_string(settings.threshold) +
+                       " PWIDTH=" + std::to_string(settings.pWidth) + "\n";
+    text += "  counts " + std::to_string(choice.score.exact) + " of " + std::to_string(photos) +
+            " photos exactly, as do " + std::to_string(choice.plateauSettings) + " of the settings searched\n";
+    text += "  the same with " + Span("THRESHOLD", grid.thresholds, choice.plateau[0]) + ", " +
+            Span("BDLINE", grid.bdLines, choice.plateau[1]) + " or " + Span("PWIDTH", grid.pWidths, choice.plateau[2]) +
+            ", one at a time\n";
+    text += "  the settings around it count " + Percent(choice.neighbourhoodExact) +
+            " of the photos exactly; its lines are one board apart to within " +
+            Percent(choice.score.gapDeviation) + "\n";
+    if (calibration.thickness > 0) text += "  a board is " + OneDecimal(calibration.thickness) + " rows thick\n";
     return text;
 }
 
@@ -29,30 +58,26 @@ std::string PhotoLine(const KnownCount& known, const Expected<CountResult>& coun
     const int off = counted->count() - known.boards;
     if (off > 0) line += " (" + std::to_string(off) + " too many)";
     if (off < 0) line += " (" + std::to_string(-off) + " too few)";
+    for (std::size_t flag = 0; flag < counted->flags.size(); ++flag)
+        line += (flag == 0 ? "; check: " : ", ") + counted->flags[flag];
     return line + "\n";
+}
+
+std::string LeftOut(const std::vector<Failure>& leftOut) {
+    if (leftOut.empty()) return "";
+    std::string text = "Left out of the search:\n";
+    for (const Failure& failure : leftOut) text += "  " + failure.message + "\n";
+    return text;
 }
 
 }  // namespace
 
 std::string CalibrationReport(const Calibration& calibration, const std::vector<KnownCount>& known,
                               const std::vector<Expected<CountResult>>& counted, double seconds) {
-    const CalibrationGrid& grid = calibration.grid;
-    const RobustChoice& choice = calibration.choice;
-    const CounterSettings& settings = calibration.settings;
-    std::string report = "Searched " + std::to_string(grid.size()) + " settings on " +
-                         std::to_string(known.size()) + " photos in " + Seconds(seconds) +
-                         " s: " + Axis("THRESHOLD", grid.thresholds) + ", " + Axis("BDLINE", grid.bdLines) +
-                         ", " + Axis("PWIDTH", grid.pWidths) + "\n";
-    report += "Best: BDLINE=" + std::to_string(settings.bdLine) +
-              " THRESHOLD=" + std::to_string(settings.threshold) +
-              " PWIDTH=" + std::to_string(settings.pWidth) + "\n";
-    report += "  counts " + std::to_string(choice.score.exact) + " of " + std::to_string(known.size()) +
-              " photos exactly, total error " + std::to_string(choice.score.totalError) + "\n";
-    report += "  the same with " + Span("THRESHOLD", grid.thresholds, choice.plateau[0]) + ", " +
-              Span("BDLINE", grid.bdLines, choice.plateau[1]) + " or " +
-              Span("PWIDTH", grid.pWidths, choice.plateau[2]) + ", one at a time\n";
+    const std::size_t searched = known.size() - calibration.leftOut.size();
+    std::string report = Searched(calibration, searched, seconds) + Chosen(calibration, searched);
     for (std::size_t i = 0; i < known.size(); ++i) report += PhotoLine(known[i], counted[i]);
-    return report;
+    return report + LeftOut(calibration.leftOut);
 }
 
 }  // namespace tamrex::cli

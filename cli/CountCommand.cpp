@@ -12,10 +12,11 @@
 namespace tamrex::cli {
 namespace {
 
-std::vector<CountRequest> RequestsFor(const Options& options, const CounterSettings& settings) {
+std::vector<CountRequest> RequestsFor(const Options& options, const StationSettings& station) {
     std::vector<CountRequest> requests;
     for (const auto& photo : options.photos) {
-        requests.push_back({photo, settings, options.lineMapFile, options.PixelLimit()});
+        requests.push_back(
+            {photo, station.counter, options.lineMapFile, options.PixelLimit(), station.Thickness()});
     }
     return requests;
 }
@@ -54,19 +55,20 @@ void Print(const Options& options, const PhotoReport& report) {
 
 }  // namespace
 
-int RunCount(const Options& options, const CounterSettings& settings) {
+int RunCount(const Options& options, const StationSettings& station) {
     if (options.csv) std::cout << CsvHeader() << std::flush;
     bool allDone = true;
     std::size_t finished = 0;
     ProgressLine progress(options.photos.size(), options.json || options.csv);
-    CountInOrder(RequestsFor(options, settings), options.jobs,
+    CountInOrder(RequestsFor(options, station), options.jobs,
                  [&](std::size_t index, const Expected<CountResult>& count) {
                      const PhotoReport report = ReportOf(options, options.photos[index], count);
                      progress.Clear();
                      Print(options, report);
                      allDone = report.AllDone() && allDone;
                      progress.Done(++finished);
-                 });
+                 },
+                 options.MemoryBudget());
     return allDone ? 0 : 1;
 }
 

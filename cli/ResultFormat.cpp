@@ -2,7 +2,43 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cmath>
+#include <cstdio>
+
 namespace tamrex::cli {
+namespace {
+
+// The height in boards as every report gives it, to one decimal, so that the text,
+// JSON and CSV of one count agree to the last digit.
+double RoundedHeight(double boards) { return std::round(boards * 10) / 10; }
+
+std::string OneDecimal(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f", RoundedHeight(value));
+    return text;
+}
+
+std::string Joined(const std::vector<std::string>& codes, const char* between) {
+    std::string text;
+    for (const std::string& code : codes) text += (text.empty() ? "" : between) + code;
+    return text;
+}
+
+// " height 20.6 boards; check: count-off-height": what the check on the count found.
+std::string CheckText(const CountResult& result) {
+    std::string text;
+    if (result.heightBoards) text += " height " + OneDecimal(*result.heightBoards) + " boards";
+    if (!result.flags.empty()) text += (text.empty() ? " check: " : "; check: ") + Joined(result.flags, ", ");
+    return text;
+}
+
+}  // namespace
+
+std::string HeightBoardsField(const CountResult& result) {
+    return result.heightBoards ? OneDecimal(*result.heightBoards) : std::string();
+}
+
+std::string FlagsField(const CountResult& result) { return Joined(result.flags, ";"); }
 
 std::string JsonLine(const PhotoReport& report) {
     nlohmann::ordered_json line;
@@ -12,6 +48,8 @@ std::string JsonLine(const PhotoReport& report) {
         line["passes"] = result->passLines;
         line["strip"] = {result->stripWidth, result->stripHeight};
         line["ms"] = result->milliseconds;
+        if (result->heightBoards) line["height_boards"] = RoundedHeight(*result->heightBoards);
+        line["flags"] = result->flags;
         if (!result->warning.empty()) line["warning"] = result->warning;
     }
     if (!report.AllDone()) line["error"] = report.Errors();
@@ -25,7 +63,7 @@ std::string TextLine(const CountResult& result) {
                        std::to_string(p[0]) + " " + std::to_string(p[1]) + " " + std::to_string(p[2]) +
                        " " + std::to_string(p[3]) + ", strip " + std::to_string(result.stripWidth) + "x" +
                        std::to_string(result.stripHeight) + ", " + std::to_string(result.milliseconds) +
-                       " ms)";
+                       " ms)" + CheckText(result);
     if (!result.warning.empty()) line += " [decoder warning: " + result.warning + "]";
     return line;
 }

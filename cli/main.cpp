@@ -2,6 +2,7 @@
 #include "cli/CommandLine.h"
 #include "cli/CountCommand.h"
 #include "settings/LoadSettings.h"
+#include "settings/StationSettings.h"
 
 #include <csignal>
 #include <iostream>
@@ -31,12 +32,12 @@ int main(int argc, char** argv) {
 
     const auto settingsFile =
         options.settingsFile.empty() ? tamrex::DefaultSettingsFile() : options.settingsFile;
-    tamrex::Expected<CounterSettings> settings = tamrex::LoadSettings(settingsFile);
-    if (!settings) {
-        std::cerr << "tamrex-count: " << settings.error().message
+    tamrex::Expected<tamrex::StationSettings> station = tamrex::LoadStationSettings(settingsFile);
+    if (!station) {
+        std::cerr << "tamrex-count: " << station.error().message
                   << "\nFix the settings file, or name another with --ini.\n";
         return 1;
     }
-    ApplyOverrides(options, *settings);
-    return tamrex::cli::RunCount(options, *settings);
+    ApplyOverrides(options, station->counter);
+    return tamrex::cli::RunCount(options, *station);
 }

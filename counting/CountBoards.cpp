@@ -2,6 +2,7 @@
 
 #include "base/OutputTarget.h"
 #include "base/Quoted.h"
+#include "counting/CountCheck.h"
 #include "counting/CountObserver.h"
 #include "image/Binarize.h"
 #include "image/PictureFile.h"
@@ -40,6 +41,7 @@ Expected<CountResult> BoardCounter::CountBoards(const CountRequest& request, Cou
 
     Expected<CountResult> result = CountPhoto(request, observer);
     if (result) result->milliseconds = MillisecondsSince(tickStart);
+    if (result) CheckCount(request, *result);
     sourceImage.reset();
     binaryImage.reset();
     stripImage.reset();
@@ -67,6 +69,11 @@ Expected<CountResult> BoardCounter::CountPhoto(const CountRequest& request, Coun
     imgHeight = static_cast<int>(FreeImage_GetHeight(binaryImage.get()));
     const int pictureHeight = imgHeight;
     if (!DetectBand()) return Fail(NoBandError(request.photo));
+    // A thickness too thin to be a board's (a tiny PWIDTH standing in for it) is no prior.
+    const double prior = request.thickness >= kThinnestBoardRows ? request.thickness : 0;
+    if (Expected<SecondCount> second = LookAgain(sourceImage.get(), prior)) {
+        result.secondLook = std::move(*second);
+    }
     // Fresh strips are copied from the first one, so the photo is no longer needed.
     sourceImage.reset();
     binaryImage.reset();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Expected.h"
+#include "counting/SecondLook.h"
 
 #include <array>
 #include <cstdint>
@@ -39,6 +40,10 @@ struct CountResult {
     // count of the rules.
     std::optional<double> heightBoards;
     std::vector<std::string> flags;
+
+    // The second look: an independent count from the photo's grey levels, with the
+    // seams it followed. None when it found no stack. Never changes the count above.
+    std::optional<SecondCount> secondLook;
 
     int count() const { return lineTotal + 1; }  // boards = lines between them + 1
 };

@@ -1,15 +1,21 @@
-#include "counting/BoardCounter.h"
 #include "calibration/Calibrate.h"
-#include "image/LoadPhoto.h"
 #include "calibration/SettingsSweep.h"
+#include "calibration/StripHeights.h"
+#include "counting/BoardCounter.h"
+#include "image/LoadPhoto.h"
 #include "tests/fixtures/ScratchFolder.h"
 #include "tools/photo/StackPhoto.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
 
 namespace tamrex {
 namespace {
 
+using ::testing::StartsWith;
 using testing::ScratchFolder;
 using testing::StackPhotoRecipe;
 
@@ -19,6 +25,21 @@ std::filesystem::path Photo(const ScratchFolder& folder, const StackPhotoRecipe&
     const auto path = folder / name;
     EXPECT_TRUE(testing::WriteStackPhoto(recipe, path.string(), error)) << error;
     return path;
+}
+
+// The narrowest and widest stretch between neighbouring lines of a full count run,
+// worked out from its line runs without the sweep's walk.
+GapSpan GapsOf(const CountResult& result) {
+    std::vector<double> ends = {-0.5, result.stripHeight - 0.5};
+    for (const std::vector<LineRun>& pass : result.lineRuns)
+        for (const LineRun& run : pass) ends.push_back((run.firstRow + run.lastRow) / 2.0);
+    std::sort(ends.begin(), ends.end());
+    GapSpan gaps{1e9, 0};
+    for (std::size_t i = 1; i < ends.size(); ++i) {
+        gaps.narrowest = std::min(gaps.narrowest, ends[i] - ends[i - 1]);
+        gaps.widest = std::max(gaps.widest, ends[i] - ends[i - 1]);
+    }
+    return gaps;
 }
 
 BitmapHandle GreyOf(const std::filesystem::path& photo) {
@@ -43,7 +64,8 @@ std::vector<StackPhotoRecipe> DifficultRecipes() {
     return {faded, grey};
 }
 
-// Every count the sweep gives must be the count a full run gives for the same settings.
+// Every count the sweep gives must be the count a full run gives for the same
+// settings, with its lines in the same places.
 TEST(SettingsSweep, CountsWhatACountRunCountsForEverySetting) {
     ScratchFolder folder;
     const std::vector<int> bdLines = {1, 60, 240, 790, 1200};
@@ -56,7 +78,9 @@ TEST(SettingsSweep, CountsWhatACountRunCountsForEverySetting) {
         BoardCounter counter;
         std::vector<SweptCount> counts;
         for (int threshold : {0, 110, 170, 185, 200, 255}) {
+            const std::optional<int> stripHeight = sweep.StripHeightAt(threshold);
             const bool band = sweep.CountAt(threshold, bdLines, pWidths, counts);
+            ASSERT_EQ(stripHeight.has_value(), band) << "THRESHOLD=" << threshold;
             for (std::size_t b = 0; b < bdLines.size(); ++b) {
                 for (std::size_t p = 0; p < pWidths.size(); ++p) {
                     const CounterSettings settings{static_cast<std::int16_t>(bdLines[b]),
@@ -67,10 +91,14 @@ TEST(SettingsSweep, CountsWhatACountRunCountsForEverySetting) {
                         photo.filename().string() + " at THRESHOLD=" + std::to_string(threshold) +
                         " BDLINE=" + std::to_string(bdLines[b]) + " PWIDTH=" + std::to_string(pWidths[p]);
                     ASSERT_EQ(band, run.has_value()) << where;
-                    if (band) {
-                        ASSERT_EQ(counts[b * pWidths.size() + p].count, run->count()) << where;
-                        ASSERT_EQ(counts[b * pWidths.size() + p].splitLines, run->passLines[3]) << where;
-                    }
+                    if (!band) continue;
+                    const SweptCount& swept = counts[b * pWidths.size() + p];
+                    ASSERT_EQ(swept.count, run->count()) << where;
+                    ASSERT_EQ(swept.splitLines, run->passLines[3]) << where;
+                    ASSERT_EQ(*stripHeight, run->stripHeight) << where;
+                    ASSERT_EQ(sweep.StripHeight(), run->stripHeight) << where;
+                    ASSERT_DOUBLE_EQ(swept.gaps.narrowest, GapsOf(*run).narrowest) << where;
+                    ASSERT_DOUBLE_EQ(swept.gaps.widest, GapsOf(*run).widest) << where;
                 }
             }
         }
@@ -100,74 +128,123 @@ int CountOf(const std::filesystem::path& photo, const CounterSettings& settings)
     return result ? result->count() : 0;
 }
 
-TEST(Calibrate, FindsSettingsThatCountTheStationsPhotos) {
-    ScratchFolder folder;
-    std::vector<KnownCount> known;
-    std::vector<KnownCount> heldOut;
-    const int boards[] = {19, 15, 17, 14, 18, 16};
-    for (unsigned i = 0; i < 6; ++i) {
-        const StackPhotoRecipe recipe = StationPhoto(boards[i], 40 + i);
-        (i < 3 ? known : heldOut)
-            .push_back({Photo(folder, recipe, "s" + std::to_string(i) + ".jpg"), recipe.boards});
+class Station : public ::testing::Test {
+protected:
+    KnownCount Photo(int boards, unsigned seed) {
+        const StackPhotoRecipe recipe = StationPhoto(boards, seed);
+        return {tamrex::Photo(folder_, recipe, "s" + std::to_string(seed) + ".jpg"), boards};
     }
+
+    ScratchFolder folder_;
+};
+
+TEST_F(Station, CalibrationFindsSettingsThatCountPhotosItHasNotSeen) {
+    const std::vector<KnownCount> known = {Photo(19, 40), Photo(15, 41), Photo(17, 42)};
+    const std::vector<KnownCount> heldOut = {Photo(14, 43), Photo(18, 44), Photo(16, 45)};
     // The settings the other tests count with miss this station's faint gaps.
     const CounterSettings untuned{400, 110, 0};
     ASSERT_NE(CountOf(known[0].photo, untuned), known[0].boards);
 
-    const Expected<Calibration> found = Calibrate({known, 2, kDefaultPixelLimit, {}, nullptr});
+    std::vector<std::size_t> steps;
+    const Expected<Calibration> found = Calibrate(
+        {known, 2, kDefaultPixelLimit, [&](std::size_t done, std::size_t total) { steps.push_back(total - done); },
+         nullptr});
     ASSERT_TRUE(found.has_value()) << found.error().message;
     const Calibration& calibration = *found;
     EXPECT_EQ(calibration.choice.score.exact, 3);
+    EXPECT_TRUE(calibration.leftOut.empty());
     for (const KnownCount& photo : known) EXPECT_EQ(CountOf(photo.photo, calibration.settings), photo.boards);
     for (const KnownCount& photo : heldOut) {
         EXPECT_EQ(CountOf(photo.photo, calibration.settings), photo.boards) << photo.photo << " was held out";
     }
+    // Boards of 12 rows and gaps of 3: a strip of n boards is about 15 n rows high.
+    EXPECT_NEAR(calibration.thickness, 15, 1);
+    EXPECT_LE(calibration.grid.pWidths.front(), 15 / 2);
+    EXPECT_GE(calibration.grid.pWidths.back(), 15 * 8 / 5);
     for (int axis = 0; axis < 3; ++axis) {
-        EXPECT_LT(calibration.choice.plateau[axis].first, calibration.choice.position[axis])
-            << "axis " << axis;
-        EXPECT_GT(calibration.choice.plateau[axis].last, calibration.choice.position[axis])
-            << "axis " << axis;
+        EXPECT_LE(calibration.choice.plateau[axis].first, calibration.choice.position[axis]) << "axis " << axis;
+        EXPECT_GE(calibration.choice.plateau[axis].last, calibration.choice.position[axis]) << "axis " << axis;
     }
+    ASSERT_EQ(steps.size(), calibration.grid.thresholds.size()) << "one progress report per threshold";
+    EXPECT_TRUE(std::is_sorted(steps.rbegin(), steps.rend())) << "steps left only go down";
+    EXPECT_EQ(steps.back(), 0u);
 }
 
-TEST(Calibrate, StopsOnAPhotoItCannotRead) {
-    ScratchFolder folder;
-    const auto good = Photo(folder, StationPhoto(20, 1), "good.jpg");
-    folder.WriteFile("bad.jpg", "not a photo");
-    const Expected<Calibration> calibration = Calibrate({{{good, 20}, {folder / "bad.jpg", 20}}, 1, kDefaultPixelLimit, {}, nullptr});
-    ASSERT_FALSE(calibration.has_value());
-    EXPECT_EQ(calibration.error().message.rfind("cannot read photo '" + (folder / "bad.jpg").string() + "': not a JPEG file", 0),
-              0u)
-        << calibration.error().message;
+TEST_F(Station, APhotoThatCannotBeUsedIsLeftOutWithTheReason) {
+    const KnownCount good = Photo(16, 1);
+    folder_.WriteFile("bad.jpg", "not a photo");
+    // A photo no wider than the columns a strip leaves out has no band at any level.
+    const BitmapHandle sliver(FreeImage_Allocate(4, 60, 24));
+    ASSERT_TRUE(FreeImage_Save(FIF_JPEG, sliver.get(), (folder_ / "sliver.jpg").c_str(), 0));
+    const KnownCount bad{folder_ / "bad.jpg", 20};
+    const KnownCount bandless{folder_ / "sliver.jpg", 3};
+
+    const Expected<Calibration> found = Calibrate({{bad, good, bandless}, 1, kDefaultPixelLimit, {}, nullptr});
+    ASSERT_TRUE(found.has_value()) << found.error().message;
+    EXPECT_EQ(found->choice.score.exact, 1);
+    ASSERT_EQ(found->leftOut.size(), 2u);
+    EXPECT_THAT(found->leftOut[0].message, StartsWith("cannot read photo '" + bad.photo.string() + "': not a JPEG"));
+    EXPECT_THAT(found->leftOut[1].message,
+                StartsWith("no stack band found in '" + bandless.photo.string() + "' at any THRESHOLD"));
+
+    const Expected<Calibration> nothing = Calibrate({{bad}, 1, kDefaultPixelLimit, {}, nullptr});
+    ASSERT_FALSE(nothing.has_value());
+    EXPECT_EQ(nothing.error().message, found->leftOut[0].message);
+    const Expected<Calibration> neither = Calibrate({{bad, bandless}, 1, kDefaultPixelLimit, {}, nullptr});
+    ASSERT_FALSE(neither.has_value());
+    EXPECT_THAT(neither.error().message, StartsWith("none of the 2 photos can be calibrated on: cannot read photo"));
     EXPECT_FALSE(Calibrate(CalibrationRequest{}).has_value());
 }
 
-TEST(Calibrate, RefusesAPhotoOverThePixelLimitAsACountWould) {
-    ScratchFolder folder;
-    const auto photo = Photo(folder, StationPhoto(20, 1), "big.jpg");
-    const Expected<Calibration> calibration = Calibrate({{{photo, 20}}, 1, 1000, {}, nullptr});
+TEST_F(Station, APhotoOverThePixelLimitIsRefusedAsACountWouldRefuseIt) {
+    const Expected<Calibration> calibration = Calibrate({{Photo(20, 1)}, 1, 1000, {}, nullptr});
     ASSERT_FALSE(calibration.has_value());
     EXPECT_NE(calibration.error().message.find("more than the limit of 0.0 megapixels"), std::string::npos)
         << calibration.error().message;
 }
 
-TEST(CalibrationGrid, StaysWithinWhatThePhotosCanUse) {
-    const CalibrationGrid grid = GridFor({{800, 576, 20}, {640, 480, 30}});
+TEST_F(Station, ACancelledCalibrationStopsWithoutSettings) {
+    const std::atomic<bool> cancel{true};
+    const Expected<Calibration> calibration = Calibrate({{Photo(16, 1)}, 2, kDefaultPixelLimit, {}, &cancel});
+    ASSERT_FALSE(calibration.has_value());
+    EXPECT_EQ(calibration.error().message, kCalibrationCancelled);
+}
+
+TEST(CalibrationGrid, FitsPWidthToTheBoardsAndBdLineToTheWidestStrip) {
+    const CalibrationGrid grid = GridFor(800, 19);
+    EXPECT_EQ(grid.bdLines.size(), 48u);
     EXPECT_EQ(grid.bdLines.back(), 796) << "a row of the widest strip holds at most 796 dark pixels";
-    EXPECT_EQ(grid.pWidths.back(), 16) << "480 rows hold 30 boards of at most 16 rows";
-    EXPECT_EQ(grid.pWidths.front(), 1);
+    EXPECT_EQ(grid.pWidths.front(), 9) << "half of 19, rounded down";
+    EXPECT_EQ(grid.pWidths.back(), 31) << "1.6 times 19 is 30.4, rounded up";
+    EXPECT_EQ(grid.pWidths.size(), 23u) << "every row in between";
+    EXPECT_EQ(grid.thresholds.size(), 127u);
+    EXPECT_EQ(grid.thresholds.front(), 2);
+    EXPECT_EQ(grid.thresholds.back(), 254);
     for (const auto* values : {&grid.thresholds, &grid.bdLines, &grid.pWidths}) {
         EXPECT_TRUE(std::is_sorted(values->begin(), values->end()));
-        EXPECT_EQ(std::adjacent_find(values->begin(), values->end()), values->end())
-            << "no value tried twice";
+        EXPECT_EQ(std::adjacent_find(values->begin(), values->end()), values->end()) << "no value tried twice";
     }
-    EXPECT_GE(grid.thresholds.front(), 0);
-    EXPECT_LE(grid.thresholds.back(), 255);
+    EXPECT_EQ(GridFor(800, 10).pWidths.back(), 16) << "1.6 times 10 is exactly 16";
 
-    const CalibrationGrid narrow = GridFor({{10, 100, 1}});
-    EXPECT_EQ(narrow.bdLines, (std::vector<int>{1, 2, 3, 4, 5, 6}));
-    EXPECT_EQ(narrow.pWidths.size(), 48u) << "up to 100 rows thick, in 48 steps";
-    EXPECT_EQ(narrow.pWidths.back(), 100);
+    const CalibrationGrid tiny = GridFor(10, 1);
+    EXPECT_EQ(tiny.bdLines, (std::vector<int>{1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(tiny.pWidths, (std::vector<int>{1, 2})) << "a split of 0 rows is never tried";
+}
+
+TEST(StripHeights, LearnsTheBoardFromTheMiddleThresholdThatBandsEveryPhoto) {
+    StripHeights heights{{{0, 300}, {290, 310}, {280, 0}, {270, 300}, {260, 290}, {0, 0}}};
+    EXPECT_EQ(MiddleBandedThreshold(heights), 3u) << "of thresholds 1, 3 and 4";
+    EXPECT_TRUE(heights.EverBanded(1));
+    heights.Drop(0);
+    EXPECT_EQ(heights.rows[2], std::vector<int>{0});
+    EXPECT_EQ(MiddleBandedThreshold(heights), 1u) << "the lower of the two middles of 0, 1, 3 and 4";
+    EXPECT_EQ(MiddleBandedThreshold({{{1, 0}, {0, 1}}}), std::nullopt) << "no threshold bands both photos";
+    EXPECT_FALSE((StripHeights{{{0, 5}, {0, 6}}}).EverBanded(0));
+
+    EXPECT_DOUBLE_EQ(MedianBoardRows({300, 200, 330}, {20, 10, 30}), 15);
+    EXPECT_DOUBLE_EQ(MedianBoardRows({300, 200, 0, 330, 240}, {20, 10, 5, 30, 20}), 13.5)
+        << "the photo without a band is left out; 11, 12, 15 and 20 rows a board";
+    EXPECT_DOUBLE_EQ(MedianBoardRows({0, 0}, {3, 4}), 0);
 }
 
 }  // namespace

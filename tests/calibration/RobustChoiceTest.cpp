@@ -7,67 +7,84 @@
 namespace tamrex {
 namespace {
 
-// A grid of one threshold and one thickness, so only BDLINE varies: each character
-// is one setting, its digit the photos counted exactly, all with a total error of 1
-// except where the digit is followed by '!' (error 0).
-ScoreGrid LineOfScores(const std::string& cells) {
-    std::vector<CalibrationScore> scores;
-    for (std::size_t i = 0; i < cells.size(); ++i) {
-        if (cells[i] == '!') {
-            scores.back().totalError = 0;
-            continue;
-        }
-        scores.push_back({cells[i] - '0', 1});
-    }
-    ScoreGrid grid(1, static_cast<int>(scores.size()), 1);
-    for (std::size_t b = 0; b < scores.size(); ++b) grid[grid.IndexOf(0, static_cast<int>(b), 0)] = scores[b];
+constexpr std::array<int, 3> kNoReach{0, 0, 0};
+
+// A grid along one axis only: each character is one setting, its digit the photos
+// counted exactly; the gaps of every setting are one board apart.
+ScoreGrid AlongAxis(int axis, const std::string& cells) {
+    std::array<int, 3> extents{1, 1, 1};
+    extents[axis] = static_cast<int>(cells.size());
+    ScoreGrid grid(extents[0], extents[1], extents[2]);
+    for (std::size_t i = 0; i < cells.size(); ++i) grid[i * grid.StrideOf(axis)] = {cells[i] - '0', 0.0};
     return grid;
 }
 
-TEST(ChooseMostRobust, PrefersMorePhotosExactThenTheSmallerError) {
-    const RobustChoice most = ChooseMostRobust(LineOfScores("1113111"));
-    EXPECT_EQ(most.position[1], 3);
-    EXPECT_EQ(most.score.exact, 3);
-
-    const RobustChoice closest = ChooseMostRobust(LineOfScores("3333!33"));
-    EXPECT_EQ(closest.position[1], 3);
-    EXPECT_EQ(closest.score.totalError, 0);
+std::array<int, 3> ReachAlong(int axis, int reach) {
+    std::array<int, 3> along = kNoReach;
+    along[axis] = reach;
+    return along;
 }
 
-TEST(ChooseMostRobust, PrefersGapsSeenToGapsInferredByTheSplit) {
-    ScoreGrid grid(1, 3, 1);
-    grid[0] = {2, 0, 1};
-    grid[1] = {2, 0, 0};
-    grid[2] = {2, 0, 3};
-    EXPECT_EQ(ChooseMostRobust(grid).position[1], 1);
+TEST(ChooseMostRobust, CountsTheMostPhotosExactlyBeforeAnythingElse) {
+    // A lone 3 among 2s wins over the broad plateau of 2s it sits in.
+    const RobustChoice choice = ChooseMostRobust(AlongAxis(0, "2222222232222"), 3, ReachAlong(0, 8));
+    EXPECT_EQ(choice.position[0], 8);
+    EXPECT_EQ(choice.score.exact, 3);
+    EXPECT_EQ(choice.plateauSettings, 1u);
 }
 
-TEST(ChooseMostRobust, TakesTheMiddleOfTheWidestPlateau) {
-    const RobustChoice choice = ChooseMostRobust(LineOfScores("22000222222200"));
-    EXPECT_EQ(choice.position[1], 8);
-    EXPECT_EQ(choice.plateau[1].first, 5);
-    EXPECT_EQ(choice.plateau[1].last, 11);
-}
-
-TEST(ChooseMostRobust, TreatsTheGridsEdgeAsTheEndOfAPlateau) {
-    const RobustChoice choice = ChooseMostRobust(LineOfScores("222221"));
-    EXPECT_EQ(choice.position[1], 2);
-    EXPECT_EQ(choice.plateau[1].first, 0);
-    EXPECT_EQ(choice.plateau[1].last, 4);
-}
-
-// In a plateau long along one axis and short along another, the short axis decides:
-// a step off the plateau along it costs the most.
-TEST(ChooseMostRobust, KeepsAwayFromTheNearestEdgeOnAnyAxis) {
-    ScoreGrid grid(9, 5, 1);  // 9 thresholds, 5 BDLINE values
-    for (int t = 0; t < 9; ++t) {
-        for (int b = 0; b < 5; ++b) grid[grid.IndexOf(t, b, 0)] = {(t >= 1 && t <= 7 && b >= 1) ? 2 : 1, 0};
+TEST(ChooseMostRobust, TakesTheMiddleOfAPlateauOnEveryAxis) {
+    // Exactly one position has its whole neighbourhood of 8 either way on the plateau.
+    for (int axis = 0; axis < 3; ++axis) {
+        const std::string cells = "11" + std::string(17, '3') + "110";
+        const RobustChoice choice = ChooseMostRobust(AlongAxis(axis, cells), 3, ReachAlong(axis, 8));
+        EXPECT_EQ(choice.position[axis], 10) << "axis " << axis;
+        EXPECT_DOUBLE_EQ(choice.neighbourhoodExact, 1.0) << "axis " << axis;
+        EXPECT_EQ(choice.plateau[axis].first, 2) << "axis " << axis;
+        EXPECT_EQ(choice.plateau[axis].last, 18) << "axis " << axis;
+        EXPECT_EQ(choice.plateauSettings, 17u) << "axis " << axis;
     }
-    const RobustChoice choice = ChooseMostRobust(grid);
-    EXPECT_EQ(choice.position[0], 4);
-    EXPECT_TRUE(choice.position[1] == 2 || choice.position[1] == 3) << "not on a BDLINE edge of the plateau";
-    EXPECT_EQ(choice.plateau[0].first, 1);
-    EXPECT_EQ(choice.plateau[0].last, 7);
+}
+
+TEST(ChooseMostRobust, KeepsItsWholeNeighbourhoodInsideTheGrid) {
+    // Every setting counts every photo, but only from position 8 on is none of the
+    // neighbourhood past the grid's edge, where nothing is known.
+    const RobustChoice choice = ChooseMostRobust(AlongAxis(1, std::string(22, '3')), 3, ReachAlong(1, 8));
+    EXPECT_EQ(choice.position[1], 8);
+    EXPECT_DOUBLE_EQ(choice.neighbourhoodExact, 1.0);
+    EXPECT_DOUBLE_EQ(ChooseMostRobust(AlongAxis(1, "33333"), 3, ReachAlong(1, 8)).neighbourhoodExact, 5.0 / 17.0);
+}
+
+// A setting whose pass 1 doubles a line and whose thin PWIDTH drops one elsewhere
+// counts right on the known photos, but its lines are nowhere near one board apart.
+TEST(ChooseMostRobust, ASettingThatCountsRightByLinesOutOfPlaceLoses) {
+    ScoreGrid grid(1, 1, 3);
+    grid[0] = {2, 0.9};   // split-heavy: lines half a board and one and a half apart
+    grid[1] = {2, 0.05};
+    grid[2] = {2, 0.2};
+    EXPECT_EQ(ChooseMostRobust(grid, 2, kNoReach).position[2], 1);
+
+    // A neighbourhood a little less sure is worth more regular lines: 1 - 0.5 * 0.6
+    // is less than 5/6 - 0.5 * 0.
+    ScoreGrid traded(1, 1, 5);
+    const CalibrationScore cells[] = {{2, 0.6}, {2, 0.6}, {2, 0.6}, {2, 0.0}, {1, 0.0}};
+    for (std::size_t p = 0; p < 5; ++p) traded[p] = cells[p];
+    const RobustChoice choice = ChooseMostRobust(traded, 2, {0, 0, 1});
+    EXPECT_EQ(choice.position[2], 3);
+    EXPECT_DOUBLE_EQ(choice.neighbourhoodExact, 5.0 / 6.0);
+    EXPECT_DOUBLE_EQ(choice.score.gapDeviation, 0.0);
+}
+
+TEST(ChooseMostRobust, SettlesATieOnTheFirstInThresholdThenBdLineThenPWidthOrder) {
+    ScoreGrid grid(2, 2, 2);
+    for (std::size_t index = 0; index < grid.size(); ++index) grid[index] = {1, 0.5};
+    grid[grid.IndexOf(1, 0, 0)] = {1, 0.1};
+    grid[grid.IndexOf(0, 1, 1)] = {1, 0.1};
+    grid[grid.IndexOf(0, 1, 0)] = {0, 0.0};
+    const RobustChoice choice = ChooseMostRobust(grid, 1, kNoReach);
+    EXPECT_EQ(choice.position, (std::array<int, 3>{0, 1, 1}));
+    EXPECT_EQ(choice.plateauSettings, 7u);
+    EXPECT_EQ(ChooseMostRobust(AlongAxis(2, "2222"), 2, kNoReach).position[2], 0);
 }
 
 }  // namespace

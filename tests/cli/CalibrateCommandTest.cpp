@@ -1,16 +1,21 @@
 // tamrex-count calibrate, as an operator runs it: known counts in, settings file out.
 #include "settings/LoadSettings.h"
+#include "settings/StationSettings.h"
 #include "tests/fixtures/CommandRun.h"
 #include "tools/photo/StackPhoto.h"
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
 #include <regex>
 
 namespace tamrex {
 namespace {
 
 using testing::CommandOutcome;
+using testing::ReadFile;
 using testing::ScratchFolder;
 
 // Small photos keep the search short; the search itself is tested elsewhere.
@@ -49,11 +54,16 @@ CounterSettings PrintedSettings(const std::string& out) {
             static_cast<std::int16_t>(std::stoi(found[3]))};
 }
 
+std::string PrintedThickness(const std::string& out) {
+    std::smatch found;
+    return std::regex_search(out, found, std::regex("a board is ([0-9.]+) rows thick")) ? found[1].str() : "";
+}
+
 TEST_F(CalibrateCommand, WritesTheSettingsItPrintsAsASettingsFileThatCountsThePhotos) {
     const CommandOutcome run =
         Run("calibrate -j 2 --known six.jpg=6 --known seven.jpg=7 --write-ini found.ini");
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("counts 2 of 2 photos exactly, total error 0"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("counts 2 of 2 photos exactly, as do "), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("six.jpg: counted 6, known 6\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("Wrote the settings to 'found.ini'."), std::string::npos) << run.out;
 
@@ -62,6 +72,27 @@ TEST_F(CalibrateCommand, WritesTheSettingsItPrintsAsASettingsFileThatCountsThePh
     EXPECT_EQ(*written, PrintedSettings(run.out));
     const CommandOutcome count = Run("--ini found.ini seven.jpg");
     EXPECT_EQ(count.out.rfind("seven.jpg: count 7 ", 0), 0u) << count.out << count.err;
+}
+
+// The thickness learned goes into the settings file and from there into the check on
+// every count at the station.
+TEST_F(CalibrateCommand, TheBoardThicknessLearnedMeasuresLaterCounts) {
+    const CommandOutcome run = Run("calibrate --known six.jpg=6 --known seven.jpg=7 --write-ini found.ini");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const Expected<StationSettings> station = LoadStationSettings(folder_ / "found.ini");
+    ASSERT_TRUE(station.has_value()) << station.error().message;
+    ASSERT_TRUE(station->thickness.has_value()) << ReadFile(folder_ / "found.ini");
+    char printed[32];
+    std::snprintf(printed, sizeof printed, "%.1f", *station->thickness);
+    EXPECT_EQ(PrintedThickness(run.out), printed) << run.out;
+    // Boards of 16 rows and gaps of 3.
+    EXPECT_NEAR(*station->thickness, 19, 1.5);
+
+    const CommandOutcome count = Run("--ini found.ini --json six.jpg");
+    const nlohmann::json result = nlohmann::json::parse(count.out);
+    EXPECT_EQ(result["count"], 6);
+    EXPECT_NEAR(result["height_boards"].get<double>(), 6, 0.5) << count.out;
+    EXPECT_EQ(result["flags"], nlohmann::json::array()) << count.out;
 }
 
 TEST_F(CalibrateCommand, ReadsKnownCountsFromACsvReportWithItsCountsPutRight) {
@@ -94,11 +125,19 @@ TEST_F(CalibrateCommand, SaysWhichFileAndLineStoppedIt) {
         std::string::npos)
         << badCsv.err;
 
-    const CommandOutcome missingPhoto = Run("calibrate --known six.jpg=6 --known gone.jpg=5");
+    // The other photos still give settings, but the exit status tells a script.
+    const CommandOutcome missingPhoto = Run("calibrate --known six.jpg=6 --known gone.jpg=5 --write-ini some.ini");
     EXPECT_EQ(missingPhoto.status, 1);
-    EXPECT_NE(missingPhoto.err.find("cannot read photo 'gone.jpg': No such file or directory"),
-              std::string::npos)
-        << missingPhoto.err;
+    const std::size_t leftOut = missingPhoto.out.find("Left out of the search:\n  cannot read photo 'gone.jpg': ");
+    ASSERT_NE(leftOut, std::string::npos) << missingPhoto.out;
+    EXPECT_NE(missingPhoto.out.find("No such file or directory\n", leftOut), std::string::npos) << missingPhoto.out;
+    EXPECT_NE(missingPhoto.out.find("counts 1 of 1 photos exactly"), std::string::npos) << missingPhoto.out;
+    EXPECT_TRUE(LoadStationSettings(folder_ / "some.ini").has_value());
+
+    const CommandOutcome noPhoto = Run("calibrate --known gone.jpg=5");
+    EXPECT_EQ(noPhoto.status, 1);
+    EXPECT_EQ(noPhoto.err.rfind("tamrex-count: calibrate: cannot read photo 'gone.jpg': ", 0), 0u) << noPhoto.err;
+    EXPECT_NE(noPhoto.err.find("No such file or directory"), std::string::npos) << noPhoto.err;
 
     const CommandOutcome unwritable = Run("calibrate --known six.jpg=6 --write-ini no/such/folder.ini");
     EXPECT_EQ(unwritable.status, 1);

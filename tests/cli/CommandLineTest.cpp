@@ -31,8 +31,11 @@ TEST_F(TamrexCount, PrintsOneJsonObjectPerPhotoInTheOrderGiven) {
     EXPECT_EQ(lines[0]["passes"].size(), 4u);
     EXPECT_EQ(lines[0]["strip"][0], 796);
     EXPECT_TRUE(lines[0]["ms"].is_number_integer());
+    EXPECT_EQ(lines[0]["height_boards"], 17.8) << "444 strip rows over a PWIDTH of 25";
+    EXPECT_EQ(lines[0]["flags"], nlohmann::json::array());
     EXPECT_EQ(lines[1]["file"], "bad.jpg");
     EXPECT_FALSE(lines[1].contains("count"));
+    EXPECT_FALSE(lines[1].contains("flags")) << "a photo not counted has nothing to check";
     EXPECT_NE(std::string(lines[1]["error"]).find("cannot read photo 'bad.jpg': not a JPEG file"),
               std::string::npos);
     EXPECT_EQ(lines[2]["passes"], lines[0]["passes"]);

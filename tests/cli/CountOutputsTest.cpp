@@ -3,6 +3,7 @@
 #include "tests/fixtures/CountCommandFolder.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 
@@ -14,6 +15,23 @@ using testing::ShellQuoted;
 
 class CountOutputs : public testing::CountCommandFolder {
 protected:
+    static std::vector<std::string> Rows(const std::string& csv) {
+        std::vector<std::string> rows;
+        for (std::size_t at = 0, end; (end = csv.find("\r\n", at)) != std::string::npos; at = end + 2)
+            rows.push_back(csv.substr(at, end - at));
+        return rows;
+    }
+
+    // The fields of a row without quoted fields.
+    static std::vector<std::string> Fields(const std::string& row) {
+        std::vector<std::string> fields(1);
+        for (char c : row) {
+            if (c == ',') fields.emplace_back();
+            else fields.back().push_back(c);
+        }
+        return fields;
+    }
+
     // Copies of the photo under names that need care in a CSV file.
     void CopyPhotoAs(const std::string& name) {
         std::filesystem::copy_file(folder_ / "stack.jpg", folder_ / name);
@@ -47,19 +65,42 @@ TEST_F(CountOutputs, CsvHasAHeaderAndOneRowPerPhotoInOrderWithFailuresInTheirRow
     const CommandOutcome run = Count("--csv -j 2 stack.jpg bad.jpg stack.jpg");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.err, "");
-    std::vector<std::string> rows;
-    for (std::size_t at = 0, end; (end = run.out.find("\r\n", at)) != std::string::npos; at = end + 2) {
-        rows.push_back(run.out.substr(at, end - at));
-    }
+    const std::vector<std::string> rows = Rows(run.out);
     ASSERT_EQ(rows.size(), 4u) << run.out;
-    EXPECT_EQ(rows[0], "file,count,pass1,pass2,pass3,pass4,strip_width,strip_height,ms,error");
-    EXPECT_EQ(rows[1].rfind("stack.jpg,18,", 0), 0u) << rows[1];
-    EXPECT_EQ(std::count(rows[1].begin(), rows[1].end(), ','), 9);
-    EXPECT_EQ(rows[1].back(), ',') << "a counted photo has no error";
-    EXPECT_EQ(rows[2].rfind("bad.jpg,,,,,,,,,cannot read photo 'bad.jpg': not a JPEG file", 0), 0u) << rows[2];
-    EXPECT_EQ(rows[3].substr(0, rows[3].rfind(',', rows[3].size() - 2)),
-              rows[1].substr(0, rows[1].rfind(',', rows[1].size() - 2)))
-        << "the same photo gives the same row but for its time";
+    EXPECT_EQ(rows[0], "file,count,pass1,pass2,pass3,pass4,strip_width,strip_height,ms,height_boards,flags,error");
+    const std::vector<std::string> counted = Fields(rows[1]);
+    ASSERT_EQ(counted.size(), 12u) << rows[1];
+    EXPECT_EQ(counted[0], "stack.jpg");
+    EXPECT_EQ(counted[1], "18");
+    EXPECT_EQ(counted[9], "17.8") << "444 strip rows over a PWIDTH of 25";
+    EXPECT_EQ(counted[10], "") << "a regular count has no flags";
+    EXPECT_EQ(counted[11], "") << "a counted photo has no error";
+    EXPECT_EQ(rows[2].rfind("bad.jpg,,,,,,,,,,,cannot read photo 'bad.jpg': not a JPEG file", 0), 0u) << rows[2];
+    std::vector<std::string> again = Fields(rows[3]);
+    again[8] = counted[8];
+    EXPECT_EQ(again, counted) << "the same photo gives the same row but for its time";
+}
+
+// THICKNESS, as calibration writes it, measures the strip; the flags name what looks wrong.
+TEST_F(CountOutputs, TheCheckOnACountIsReportedInEveryFormat) {
+    folder_.WriteFile("Tamrex.ini", "BDLINE=400\r\nTHRESHOLD=110\r\nPWIDTH=25\r\nTHICKNESS=20\r\n");
+    const CommandOutcome text = Count("stack.jpg");
+    EXPECT_EQ(text.status, 0) << text.err;
+    EXPECT_EQ(text.out.substr(text.out.find(" ms)")), " ms) height 22.2 boards; check: count-off-height\n");
+    const std::vector<std::string> row = Fields(Rows(Count("--csv stack.jpg").out).at(1));
+    EXPECT_EQ(std::vector<std::string>(row.begin() + 9, row.end()),
+              (std::vector<std::string>{"22.2", "count-off-height", ""}));
+    const nlohmann::json json = nlohmann::json::parse(Count("--json stack.jpg").out);
+    EXPECT_EQ(json["count"], 18) << "a flag never changes the count";
+    EXPECT_EQ(json["height_boards"], 22.2);
+    EXPECT_EQ(json["flags"], nlohmann::json::array({"count-off-height"}));
+
+    folder_.WriteFile("Tamrex.ini", "BDLINE=400\r\nTHRESHOLD=110\r\nPWIDTH=0\r\n");
+    const nlohmann::json unmeasured = nlohmann::json::parse(Count("--json stack.jpg").out);
+    EXPECT_FALSE(unmeasured.contains("height_boards")) << "no thickness, no height";
+    EXPECT_EQ(unmeasured["flags"], nlohmann::json::array());
+    const std::string plain = Count("stack.jpg").out;
+    EXPECT_EQ(plain.substr(plain.find(" ms)")), " ms)\n");
 }
 
 TEST_F(CountOutputs, CsvAndJsonCannotBeAskedTogether) {

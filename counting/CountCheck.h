@@ -1,0 +1,38 @@
+#pragma once
+
+#include "counting/BoardCounter.h"
+#include "counting/CountResult.h"
+
+#include <string>
+#include <string_view>
+
+namespace tamrex {
+
+// A reason to look at a count again: a short code that scripts read from --json and
+// --csv and that never changes, and what it tells a person.
+struct FlagText {
+    std::string_view code;
+    std::string_view sentence;
+};
+
+// Every reason a count can be flagged for. Adding one is adding its line here and
+// raising it where it is found out.
+inline constexpr FlagText kFlagTexts[] = {
+    {"count-off-height",
+     "The count is more than half a board away from the stack's height in boards: look for a missed or a "
+     "doubled line, and calibrate the station again if its boards have changed."},
+    {"no-line", "No gap line was found between the boards: check that the photo shows the stack edge-on and "
+                "that THRESHOLD suits its light."},
+};
+
+// The sentence for a flag code, for a person; the code itself for one this build
+// does not know, so that a newer code is still shown.
+std::string FlagSentence(std::string_view code);
+
+// The check on a count run's result: fills in its height in boards, from the
+// request's board thickness or, without one, PWIDTH (neither: no height), and the
+// flags of every reason to doubt the count. Advice only: the count is left as the
+// rules gave it.
+void CheckCount(const CountRequest& request, CountResult& result);
+
+}  // namespace tamrex
