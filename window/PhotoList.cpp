@@ -1,14 +1,40 @@
 #include "window/PhotoList.h"
 
-#include <QDir>
+#include "base/RegularFile.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
 
 namespace tamrex {
+namespace {
 
-QStringList ListPhotos(const QString& folder) {
-    // Name filters ignore letter case unless told otherwise; QDir::Files without
-    // QDir::Hidden or QDir::System leaves out dot files, sockets and broken links.
-    const QDir dir(folder, QStringLiteral("*.jpg"), QDir::Name | QDir::IgnoreCase, QDir::Files);
-    return dir.entryList();
+std::string Lower(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool OffersPhoto(const std::filesystem::directory_entry& entry) {
+    const std::string name = entry.path().filename().string();
+    if (name.empty() || name.front() == '.' || Lower(entry.path().extension().string()) != ".jpg") return false;
+    const Expected<FileKind> kind = KindOfFile(entry.path());
+    return kind && *kind == FileKind::kRegular;
+}
+
+}  // namespace
+
+std::vector<std::filesystem::path> ListPhotos(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> photos;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (OffersPhoto(entry)) photos.push_back(entry.path().filename());
+    }
+    std::sort(photos.begin(), photos.end(), [](const auto& one, const auto& other) {
+        const std::string a = Lower(one.string()), b = Lower(other.string());
+        return a != b ? a < b : one.string() < other.string();
+    });
+    return photos;
 }
 
 }  // namespace tamrex

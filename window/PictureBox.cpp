@@ -8,8 +8,17 @@ namespace tamrex {
 
 PictureBox::PictureBox(QWidget* parent) : QWidget(parent) {}
 
+// A box a few hundred pixels wide shows a phone photo no better than this, and a photo
+// decoded whole at 48 megapixels would pass the toolkit's allocation limit.
+constexpr int kLargestShownSide = 2048;
+
 void PictureBox::ShowFile(const QString& path) {
     QImageReader reader(path);
+    reader.setAutoTransform(true);  // upright, as the count sees it
+    // Only photos are shrunk while they are read: a line map's one-row lines must stay.
+    const QSize stored = reader.size();
+    if (reader.format() == "jpeg" && (stored.width() > kLargestShownSide || stored.height() > kLargestShownSide))
+        reader.setScaledSize(stored.scaled(kLargestShownSide, kLargestShownSide, Qt::KeepAspectRatio));
     image = reader.read();
     noticeText = image.isNull() ? QStringLiteral(
                                       "Cannot show '%1': %2. The count does not depend on it; "

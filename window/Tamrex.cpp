@@ -159,37 +159,52 @@ void Tamrex::CreateFileList() {
 }
 
 // A phone's photo names are longer than the list is wide: the tooltip shows the whole name.
+// Each entry keeps its file's name as bytes, which need not be valid UTF-8 to be counted.
 void Tamrex::ListPhotoFiles() {
-    for (const QString& name : ListPhotos(ToText(workingFolder))) (new QListWidgetItem(name, file1))->setToolTip(name);
+    for (const std::filesystem::path& name : ListPhotos(workingFolder)) {
+        auto* item = new QListWidgetItem(ToText(name), file1);
+        item->setToolTip(item->text());
+        item->setData(Qt::UserRole, QByteArray::fromStdString(name.string()));
+    }
+}
+
+std::filesystem::path Tamrex::FileOf(const QListWidgetItem* item) {
+    return std::filesystem::path(item->data(Qt::UserRole).toByteArray().toStdString());
+}
+
+QListWidgetItem* Tamrex::ItemOf(const std::filesystem::path& name) const {
+    for (int row = 0; row < file1->count(); ++row) {
+        if (FileOf(file1->item(row)) == name) return file1->item(row);
+    }
+    return nullptr;
 }
 
 // The list is filled afresh without a word to the count: the selected photo stays selected
 // and is not counted again.
 void Tamrex::RescanFolder() {
     const QList<QListWidgetItem*> selected = file1->selectedItems();
-    const QString keep = selected.isEmpty() ? QString() : selected.first()->text();
+    const std::filesystem::path keep = selected.isEmpty() ? std::filesystem::path() : FileOf(selected.first());
     const QSignalBlocker quiet(file1);
     file1->clear();
     ListPhotoFiles();
-    const QList<QListWidgetItem*> same = file1->findItems(keep, Qt::MatchExactly);
-    if (!keep.isEmpty() && !same.isEmpty()) file1->setCurrentItem(same.first());
+    if (QListWidgetItem* same = keep.empty() ? nullptr : ItemOf(keep)) file1->setCurrentItem(same);
 }
 
 std::vector<std::string> Tamrex::ListedPhotos() const {
     std::vector<std::string> photos;
-    for (int row = 0; row < file1->count(); ++row) photos.push_back(ToPath(file1->item(row)->text()).string());
+    for (int row = 0; row < file1->count(); ++row) photos.push_back(FileOf(file1->item(row)).string());
     return photos;
 }
 
 void Tamrex::SelectPhoto(const QString& name) {
-    const QList<QListWidgetItem*> found = file1->findItems(name, Qt::MatchExactly);
-    if (found.isEmpty()) {
+    QListWidgetItem* found = ItemOf(ToPath(name));
+    if (!found) {
         image2->SetNotice(QStringLiteral("'%1' is not among the photos listed: Tamrex counts the files of the "
                                          "folder whose names end in .jpg. Rename it, then press F5.")
                               .arg(name));
         return;
     }
-    file1->setCurrentItem(found.first());
+    file1->setCurrentItem(found);
 }
 
 void Tamrex::CreateButtons() {
@@ -241,7 +256,7 @@ void Tamrex::SetFocusOrder() {
 void Tamrex::OnPhotoSelected() {
     const QList<QListWidgetItem*> selected = file1->selectedItems();
     if (selected.isEmpty()) return;  // a Ctrl+click took the selection away: nothing to count
-    imageFile = selected.first()->text();
+    imageFile = FileOf(selected.first());
     CountBoards();
 }
 
@@ -251,7 +266,7 @@ void Tamrex::CountAgain() {
 
 void Tamrex::CountBoards() {
     sourcePictureShown = false;
-    CountRequest request{workingFolder / ToPath(imageFile), station.counter, LineMapFile()};
+    CountRequest request{workingFolder / imageFile, station.counter, LineMapFile()};
     request.thickness = station.Thickness();
     counter.CountBoards(request, this);
 }
@@ -284,7 +299,7 @@ void Tamrex::ShowCount(const CountResult& result) {
     label3->setToolTip(QString());
     vTotalCount->setText(QString::number(result.count()));
     pTime->setText(ProcessTimeText(result.milliseconds));
-    if (const std::optional<Correction> accepted = corrections.Find(ToPath(imageFile).string()))
+    if (const std::optional<Correction> accepted = corrections.Find(imageFile.string()))
         ShowCorrection(*accepted, {});
     ShowLineMap();
 }
@@ -371,7 +386,7 @@ void Tamrex::OpenReview() {
         ShowNotes();
         return;
     }
-    auto* review = new ReviewWindow(*lastCount, *photo, imageFile, this);
+    auto* review = new ReviewWindow(*lastCount, *photo, ToText(imageFile), this);
     review->setAttribute(Qt::WA_DeleteOnClose);
     connect(review, &ReviewWindow::countAccepted, this,
             [this, count = *lastCount](int boards) { AcceptCount(count, boards); });
@@ -379,7 +394,7 @@ void Tamrex::OpenReview() {
 }
 
 void Tamrex::AcceptCount(const CountResult& count, int boards) {
-    const Correction correction{ToPath(imageFile).string(), boards, count.count(), TimeOfAcceptance()};
+    const Correction correction{imageFile.string(), boards, count.count(), TimeOfAcceptance()};
     const Outcome kept = corrections.Accept(correction);
     ShowCorrection(correction, kept);
     ShowNotes();

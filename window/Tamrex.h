@@ -20,6 +20,7 @@ class QAction;
 class QColor;
 class QLabel;
 class QListWidget;
+class QListWidgetItem;
 class QMenu;
 class QPushButton;
 
@@ -61,6 +62,8 @@ private:
                      const QFont& font, Qt::Alignment alignment, const QColor& textColour);
 
     void ListPhotoFiles();
+    static std::filesystem::path FileOf(const QListWidgetItem* item);
+    QListWidgetItem* ItemOf(const std::filesystem::path& name) const;
     void RescanFolder();
     std::vector<std::string> ListedPhotos() const;
     void OnPhotoSelected();
@@ -89,7 +92,7 @@ private:
     StationSettings station;
     const std::filesystem::path settingsFile;  // empty: none
     FolderCorrections corrections;
-    QString imageFile;  // the photo last selected, without its folder
+    std::filesystem::path imageFile;  // the photo last selected, without its folder
     BoardCounter counter;
     bool sourcePictureShown = false;  // whether the current run got as far as its photo
     std::optional<CountResult> lastCount;  // the result Image1 shows, if it was a count

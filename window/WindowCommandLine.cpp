@@ -84,6 +84,17 @@ std::string WindowVersionText() {
            qVersion() + ")\n";
 }
 
+Outcome CheckDisplay(const std::vector<std::string>& arguments, const char* display, const char* waylandDisplay,
+                     const char* platform) {
+    const auto set = [](const char* value) { return value != nullptr && *value != '\0'; };
+    if (set(display) || set(waylandDisplay) || set(platform)) return {};
+    for (const std::string& argument : arguments) {
+        if (argument == "-platform" || argument == "--platform") return {};
+    }
+    return Fail("there is no display to open the window on (neither DISPLAY nor WAYLAND_DISPLAY is set): "
+                "start it from a desktop session, or count on the command line with tamrex-count");
+}
+
 std::optional<std::string> InformationAsked(const std::vector<std::string>& arguments) {
     for (const std::string& argument : arguments) {
         if (argument == "--") break;

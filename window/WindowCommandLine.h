@@ -23,6 +23,12 @@ std::optional<std::string> InformationAsked(const std::vector<std::string>& argu
 // From the arguments that Qt left (the program name left out): the folder given, the folder
 // of the photo given, so that opening a photo from a file manager lists its neighbours, or,
 // without an argument, the current folder.
+// Why the window cannot open, when nothing says where to show it: no X or Wayland
+// display in the environment and no platform named (-platform, QT_QPA_PLATFORM).
+// Without this the toolkit would abort the program.
+Outcome CheckDisplay(const std::vector<std::string>& arguments, const char* display, const char* waylandDisplay,
+                     const char* platform);
+
 // A failure says what is wrong with which argument.
 Expected<std::filesystem::path> ChooseStartFolder(const std::vector<std::filesystem::path>& arguments,
                               const std::filesystem::path& currentFolder);

@@ -7,6 +7,7 @@
 #include <QDir>
 
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 
 int main(int argc, char* argv[]) {
@@ -16,6 +17,12 @@ int main(int argc, char* argv[]) {
     if (const auto text = tamrex::InformationAsked({argv + 1, argv + argc})) {
         std::cout << *text;
         return 0;
+    }
+    const tamrex::Outcome display = tamrex::CheckDisplay({argv + 1, argv + argc}, std::getenv("DISPLAY"),
+                                                         std::getenv("WAYLAND_DISPLAY"), std::getenv("QT_QPA_PLATFORM"));
+    if (!display) {
+        std::cerr << "tamrex: " << display.error().message << "\n";
+        return 1;
     }
     QApplication application(argc, argv);  // takes its own options out of argv
     const tamrex::Expected<tamrex::WindowStart> start = tamrex::ReadWindowArguments(

@@ -56,5 +56,15 @@ TEST_F(StartFolderChoice, WhatNamesNoFolderIsRefusedWithTheArgumentNamed) {
         << "after --, a name that starts with '-' is a name";
 }
 
+TEST(WindowDisplay, WithoutAnyDisplayTheWindowSaysSoInsteadOfAborting) {
+    const Outcome none = CheckDisplay({}, nullptr, "", nullptr);
+    ASSERT_FALSE(none.has_value());
+    EXPECT_NE(none.error().message.find("no display"), std::string::npos);
+    EXPECT_TRUE(CheckDisplay({}, ":0", nullptr, nullptr).has_value());
+    EXPECT_TRUE(CheckDisplay({}, nullptr, "wayland-0", nullptr).has_value());
+    EXPECT_TRUE(CheckDisplay({}, nullptr, nullptr, "offscreen").has_value());
+    EXPECT_TRUE(CheckDisplay({"-platform", "offscreen"}, nullptr, nullptr, nullptr).has_value());
+}
+
 }  // namespace
 }  // namespace tamrex

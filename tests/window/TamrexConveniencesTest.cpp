@@ -19,6 +19,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 using tamrex::ReadWindowArguments;
 using tamrex::Tamrex;
 using tamrex::TamrexOpening;
@@ -52,6 +54,8 @@ private slots:
     void enterOrAClickOnTheSelectedEntryCountsItAgain();
     void everyEntryShowsItsWholeNameInATooltip();
     void downIntoAListWithNothingSelectedCountsTheFirstPhoto();
+    void namesThatAreNotUtf8AreListedAndCountedAndPipesAreNot();
+    void aPhotoBiggerThanTheBoxIsShownShrunk();
 
 private:
     void Show(std::unique_ptr<Tamrex> opened);
@@ -248,4 +252,26 @@ void TamrexConveniencesTest::downIntoAListWithNothingSelectedCountsTheFirstPhoto
 }
 
 QTEST_MAIN(TamrexConveniencesTest)
+// A camera card written on another system may hold a name in another encoding; a FIFO
+// named .jpg, or a link to one, would freeze the window if it were offered.
+void TamrexConveniencesTest::namesThatAreNotUtf8AreListedAndCountedAndPipesAreNot() {
+    const std::filesystem::path odd = folder->path() / std::string("caf\xE9.jpg");
+    std::filesystem::copy_file(ToPath(folder->file(QStringLiteral("b.jpg"))), odd);
+    QCOMPARE(::mkfifo((folder->path() / "pipe.jpg").c_str(), 0644), 0);
+    std::filesystem::create_symlink("pipe.jpg", folder->path() / "link.jpg");
+    OpenWindow();
+    QCOMPARE(List()->count(), 3);
+    List()->setCurrentRow(2);
+    QCOMPARE(Text("vTotalCount"), QStringLiteral("7"));
+    QVERIFY(Text("Label3").startsWith(QLatin1String("Detected")));
+}
+
+void TamrexConveniencesTest::aPhotoBiggerThanTheBoxIsShownShrunk() {
+    QCOMPARE(folder->AddStackPhoto(QStringLiteral("c.jpg"), 5, 3000, 2400), QString());
+    OpenWindow();
+    List()->setCurrentRow(2);
+    const QImage shown = window->findChild<tamrex::PictureBox*>(QStringLiteral("Image2"))->picture();
+    QCOMPARE(shown.size(), QSize(2048, 1638));
+}
+
 #include "TamrexConveniencesTest.moc"

@@ -14,10 +14,10 @@ namespace tamrex::testing {
 
 std::filesystem::path WorkingFolder::path() const { return ToPath(dir.path()); }
 
-QString WorkingFolder::AddStackPhoto(const QString& name, int boards) const {
+QString WorkingFolder::AddStackPhoto(const QString& name, int boards, int width, int height) const {
     StackPhotoRecipe recipe;
-    recipe.width = 320;
-    recipe.height = 240;
+    recipe.width = width;
+    recipe.height = height;
     recipe.boards = boards;
     recipe.boardRows = 16;
     recipe.marginTop = recipe.marginBottom = 30;

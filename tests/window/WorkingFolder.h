@@ -19,7 +19,7 @@ public:
     QString file(const QString& name) const { return dir.filePath(name); }
 
     // A photo of a stack of `boards` boards that TestSettings() counts. "" or why not.
-    QString AddStackPhoto(const QString& name, int boards) const;
+    QString AddStackPhoto(const QString& name, int boards, int width = 320, int height = 240) const;
     // A JPEG one row high, in which no stack band can lie. "" or why not.
     QString AddBandlessPhoto(const QString& name) const;
     // "" or why not.
