@@ -30,4 +30,9 @@ QString CheckText(const CountResult& count) {
     return HeightText(count) + QLatin1Char(' ') + reasons;
 }
 
+QString CheckNotice(const CountResult& count) {
+    if (count.flags.empty()) return {};
+    return QStringLiteral("Check this count (F2 reviews it): ") + Reasons(count);
+}
+
 }  // namespace tamrex

@@ -11,4 +11,8 @@ namespace tamrex {
 // that says what to look for.
 QString CheckText(const CountResult& count);
 
+// The same for the notice beside the main window's line map: "" for a count that looks
+// regular, else the count's reasons to look again and where to look.
+QString CheckNotice(const CountResult& count);
+
 }  // namespace tamrex

@@ -1,5 +1,7 @@
 #include "window/ReviewWindow.h"
 
+#include "window/SecondLookLayer.h"
+
 #include "window/CheckText.h"
 #include "window/CountLinesLayer.h"
 #include "window/ReviewCanvas.h"
@@ -42,6 +44,12 @@ ReviewWindow::ReviewWindow(const CountResult& count, const QImage& photo, const 
     setSizeGripEnabled(true);
     const QRect strip = StripArea(count, photo.height());
     canvas = new ReviewCanvas(photo, edits, strip, this);
+    // Under the count's lines: where both agree the count's colour shows, where they
+    // part the second look's dashes stand out.
+    if (count.secondLook) {
+        secondCount = count.secondLook->boards;
+        canvas->AddLayer(std::make_unique<SecondLookLayer>(*count.secondLook, photo.height()));
+    }
     canvas->AddLayer(std::make_unique<CountLinesLayer>(edits, strip));
 
     auto* layout = new QVBoxLayout(this);
@@ -134,6 +142,17 @@ void ReviewWindow::CreateButtons(QBoxLayout* layout) {
     QPushButton* cancelButton = buttons->addButton(QDialogButtonBox::Cancel);
     cancelButton->setObjectName(QStringLiteral("Cancel"));
     cancelButton->setToolTip(QStringLiteral("Leave the count as it was (Esc)"));
+    if (secondCount) {
+        QPushButton* useSecond = buttons->addButton(QStringLiteral("Use the second look's %1").arg(*secondCount),
+                                                    QDialogButtonBox::ActionRole);
+        useSecond->setObjectName(QStringLiteral("UseSecondCount"));
+        useSecond->setToolTip(QStringLiteral("Keep the count of the second look, whose seams are dashed (Ctrl+2)"));
+        useSecond->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
+        connect(useSecond, &QPushButton::clicked, this, [this] {
+            emit countAccepted(*secondCount);
+            QDialog::accept();
+        });
+    }
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);

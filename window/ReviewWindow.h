@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QString>
 
+#include <optional>
+
 class QAction;
 class QBoxLayout;
 class QLabel;
@@ -48,6 +50,7 @@ private:
     void ShowZoom(double zoom);
 
     LineEdits edits;
+    std::optional<int> secondCount;  // the second look's count, offered with a button of its own
     ReviewCanvas* canvas = nullptr;
     QLabel* countsLabel = nullptr;
     QLabel* zoomLabel = nullptr;

@@ -4,6 +4,7 @@
 #include "window/CalibrationDialog.h"
 #include "window/CorrectionNote.h"
 #include "window/CountedPhoto.h"
+#include "window/CheckText.h"
 #include "window/FontThatFits.h"
 #include "window/LayoutFont.h"
 #include "window/LineMapImage.h"
@@ -75,8 +76,11 @@ Tamrex::Tamrex(const std::filesystem::path& workingFolder, const StationSettings
     SetFocusOrder();
 }
 
+Tamrex::Tamrex(const std::filesystem::path& workingFolder, const StationSettings& settings, QWidget* parent)
+    : Tamrex(workingFolder, settings, {}, parent) {}
+
 Tamrex::Tamrex(const std::filesystem::path& workingFolder, const CounterSettings& settings, QWidget* parent)
-    : Tamrex(workingFolder, StationSettings{settings, std::nullopt}, {}, parent) {}
+    : Tamrex(workingFolder, StationSettings{settings, std::nullopt}, parent) {}
 
 void Tamrex::CreatePictureBoxes() {
     image2 = new PictureBox(this);
@@ -282,6 +286,7 @@ void Tamrex::ShowResult(const Expected<CountResult>& result) {
     // The overlay and the review must only ever show the lines of the run on show.
     lastCount.reset();
     correctionNote.clear();
+    checkNote = result ? CheckNotice(*result) : QString();
     if (!result) {
         ShowFailure(result.error());
     } else {
@@ -324,7 +329,7 @@ void Tamrex::ShowResultLine(const QString& text) {
 
 void Tamrex::ShowNotes() {
     QStringList notes;
-    for (const QString& note : {pictureNote, correctionNote}) {
+    for (const QString& note : {pictureNote, correctionNote, checkNote}) {
         if (!note.isEmpty()) notes << note;
     }
     image1->SetNotice(notes.join(QLatin1Char(' ')));

@@ -43,6 +43,7 @@ public:
     Tamrex(const std::filesystem::path& workingFolder, const StationSettings& settings,
            const std::filesystem::path& settingsFile, QWidget* parent = nullptr);
     // Settings that come from no file: settings a calibration finds have nowhere to go.
+    Tamrex(const std::filesystem::path& workingFolder, const StationSettings& settings, QWidget* parent = nullptr);
     Tamrex(const std::filesystem::path& workingFolder, const CounterSettings& settings,
            QWidget* parent = nullptr);
 
@@ -101,6 +102,7 @@ private:
     // by hand.
     QString pictureNote;
     QString correctionNote;
+    QString checkNote;  // the count's reasons to look again, beside the line map
 
     QFont resultLineFont;
     PictureBox* image1 = nullptr;

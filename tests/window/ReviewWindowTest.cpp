@@ -19,6 +19,7 @@
 #include <QToolButton>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <memory>
 
 using tamrex::CountResult;
@@ -59,6 +60,7 @@ private slots:
     void theWheelZoomsAboutThePointer();
     void aDragOrTheScrollBarsPanWithoutEditing();
     void theKeyboardCursorWalksLinesAndGapsAndEdits();
+    void theSecondLookIsOfferedWithItsOwnButtonAndDrawnWhereTheCountsPart();
 
 private:
     ReviewCanvas* Canvas() const { return review->Canvas(); }
@@ -360,4 +362,32 @@ void ReviewWindowTest::theKeyboardCursorWalksLinesAndGapsAndEdits() {
 }
 
 QTEST_MAIN(ReviewWindowTest)
+// The second look's seams lie under the count's lines: where a line is taken away, the
+// dashes of the second look's seam there come to light.
+void ReviewWindowTest::theSecondLookIsOfferedWithItsOwnButtonAndDrawnWhereTheCountsPart() {
+    QVERIFY(count.secondLook.has_value());
+    const QPoint onLine = OnLine(3);
+    ClickAt(onLine);
+    QCOMPARE(review->Edits().Boards(), kBoards - 1);
+    // The dashes are white; the photo's beige boards fall far short of it in blue, its
+    // seams in every channel.
+    const QImage shown = Canvas()->viewport()->grab().toImage();
+    bool seamShown = false;
+    for (int dy = -3; dy <= 3 && !seamShown; ++dy) {
+        for (int dx = 0; dx < 16 && !seamShown; ++dx) {
+            const QColor colour = shown.pixelColor(onLine + QPoint(dx, dy));
+            seamShown = std::min({colour.red(), colour.green(), colour.blue()}) >= 200;
+        }
+    }
+    QVERIFY2(seamShown, "no dash of the second look where the removed line was");
+
+    auto* useSecond = review->findChild<QPushButton*>(QStringLiteral("UseSecondCount"));
+    QVERIFY(useSecond);
+    QVERIFY(useSecond->text().contains(QString::number(count.secondLook->boards)));
+    QTest::mouseClick(useSecond, Qt::LeftButton);
+    QCOMPARE(accepted->count(), 1);
+    QCOMPARE(accepted->at(0).at(0).toInt(), count.secondLook->boards);
+    QVERIFY(!review->isVisible());
+}
+
 #include "ReviewWindowTest.moc"

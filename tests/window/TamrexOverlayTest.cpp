@@ -23,6 +23,7 @@ using tamrex::PictureBox;
 using tamrex::Tamrex;
 using tamrex::testing::CountDirectly;
 using tamrex::testing::TestSettings;
+using tamrex::testing::TestStation;
 using tamrex::testing::WorkingFolder;
 
 class TamrexOverlayTest : public QObject {
@@ -104,7 +105,7 @@ void TamrexOverlayTest::cleanup() {
 }
 
 void TamrexOverlayTest::OpenWindow() {
-    window = std::make_unique<Tamrex>(folder->path(), TestSettings());
+    window = std::make_unique<Tamrex>(folder->path(), TestStation());
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
 }

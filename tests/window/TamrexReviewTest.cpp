@@ -28,6 +28,7 @@ using tamrex::PictureBox;
 using tamrex::ReviewWindow;
 using tamrex::Tamrex;
 using tamrex::testing::TestSettings;
+using tamrex::testing::TestStation;
 using tamrex::testing::WorkingFolder;
 
 namespace {
@@ -49,6 +50,7 @@ class TamrexReviewTest : public QObject {
 private slots:
     void init();
     void cleanup();
+    void aCountThatLooksOffSaysSoBesideTheLineMap();
 
     void aDoubleClickF2OrTheMenuReviewsTheCountOnShow_data();
     void aDoubleClickF2OrTheMenuReviewsTheCountOnShow();
@@ -63,6 +65,7 @@ private slots:
 
 private:
     void OpenWindow();
+    void OpenWindowWith(const tamrex::StationSettings& station);
     void Click(int row);
     // Opens the review of the count on show, takes away its bottom line and accepts.
     void AcceptOneLineLess();
@@ -86,8 +89,10 @@ void TamrexReviewTest::cleanup() {
     folder.reset();
 }
 
-void TamrexReviewTest::OpenWindow() {
-    window = std::make_unique<Tamrex>(folder->path(), TestSettings());
+void TamrexReviewTest::OpenWindow() { OpenWindowWith(TestStation()); }
+
+void TamrexReviewTest::OpenWindowWith(const tamrex::StationSettings& station) {
+    window = std::make_unique<Tamrex>(folder->path(), station);
     window->show();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
 }
@@ -162,6 +167,16 @@ void TamrexReviewTest::nothingIsReviewedWithoutACount() {
     QTest::keyClick(window.get(), Qt::Key_F2);
     QTest::mouseDClick(Picture("Image2"), Qt::LeftButton);
     QVERIFY(!OpenReview());
+}
+
+// Settings without a learned thickness measure the strip with PWIDTH, thinner than the
+// photos' board pitch: every count looks off and says so beside its line map.
+void TamrexReviewTest::aCountThatLooksOffSaysSoBesideTheLineMap() {
+    OpenWindowWith(tamrex::StationSettings{TestSettings(), std::nullopt});
+    Click(0);
+    QCOMPARE(Text("Label3"), QStringLiteral("Detected 7 lines."));
+    QVERIFY2(Picture("Image1")->notice().contains(QStringLiteral("Check this count")),
+             qPrintable(Picture("Image1")->notice()));
 }
 
 void TamrexReviewTest::anAcceptedCountIsShownBesideWhatTheRulesFound() {

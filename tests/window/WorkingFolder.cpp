@@ -39,6 +39,11 @@ QString WorkingFolder::AddFile(const QString& name, const QByteArray& content) c
     return QStringLiteral("cannot write '%1': %2").arg(out.fileName(), out.errorString());
 }
 
+StationSettings TestStation() {
+    constexpr double kBoardPitch = 16 + 3;  // board rows and gap rows of AddStackPhoto's recipe
+    return StationSettings{TestSettings(), kBoardPitch};
+}
+
 CounterSettings TestSettings() {
     return CounterSettings{.bdLine = 160, .threshold = 110, .pWidth = 16};
 }

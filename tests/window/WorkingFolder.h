@@ -1,6 +1,7 @@
 #pragma once
 
 #include "counting/CountResult.h"
+#include "settings/StationSettings.h"
 #include "counting/CounterSettings.h"
 
 #include <QByteArray>
@@ -31,6 +32,8 @@ private:
 
 // Settings under which the photos of AddStackPhoto count as they were drawn.
 CounterSettings TestSettings();
+// The same with the board pitch of AddStackPhoto's photos, so that their counts look regular.
+StationSettings TestStation();
 
 // The photo counted straight by the core, its line map written to `lineMap`: what the
 // window must show for it.
