@@ -4,6 +4,7 @@
 #include "base/Quoted.h"
 #include "image/LoadPhoto.h"
 #include "image/PictureFile.h"
+#include "overlay/Dashes.h"
 #include "overlay/PixelFont.h"
 
 #include <algorithm>
@@ -25,6 +26,7 @@ constexpr std::array<Rgb, 4> kPassColours = {{
     {240, 228, 66},   // yellow
 }};
 constexpr Rgb kInk{0, 0, 0};
+constexpr Rgb kSecondLook{255, 255, 255};  // white: the second look's seams, apart from every pass
 constexpr Rgb kPanel{24, 24, 24};
 constexpr Rgb kPanelText{255, 255, 255};
 
@@ -90,7 +92,28 @@ void PaintLabels(FIBITMAP* canvas, const CountResult& result, const std::vector<
 }
 
 // "COUNT 21" above a legend "PASS 1 2 3 4" whose digits sit on their pass colours.
-void PaintCountPanel(FIBITMAP* canvas, const CountResult& result, int scale) {
+// The second look's seams, dashed in the colour of no pass.
+void PaintSecondLook(FIBITMAP* canvas, const CountResult& result, int scale) {
+    if (!result.secondLook) return;
+    for (const std::vector<SeamPoint>& seam : result.secondLook->seams) DrawDashes(canvas, seam, kSecondLook, scale);
+}
+
+// "SECOND 24" under the count panel, with a dash in the seams' colour.
+void PaintSecondCountPanel(FIBITMAP* canvas, const CountResult& result, int scale, const Box& countPanel) {
+    if (!result.secondLook) return;
+    const int pad = 2 * scale;
+    const std::string text = "SECOND " + std::to_string(result.secondLook->boards);
+    const int dash = TextWidth("00", scale);
+    const int width = TextWidth(text, scale) + dash + 3 * pad;
+    const int height = TextHeight(scale) + 2 * pad;
+    const Box panel{countPanel.right() - width, countPanel.bottom - scale - height, width, height};
+    FillBox(canvas, panel, kPanel);
+    DrawText(canvas, text, panel.left + pad, panel.top() - 1 - pad, scale, kPanelText);
+    FillBox(canvas, {panel.right() - pad - dash, panel.bottom + height / 2 - scale / 2, dash, std::max(1, scale)},
+            kSecondLook);
+}
+
+Box PaintCountPanel(FIBITMAP* canvas, const CountResult& result, int scale) {
     const int bigScale = scale + 1;
     const int pad = 2 * scale;
     const std::string countText = "COUNT " + std::to_string(result.count());
@@ -113,6 +136,7 @@ void PaintCountPanel(FIBITMAP* canvas, const CountResult& result, int scale) {
         DrawText(canvas, std::to_string(pass), swatchLeft + scale, legendTop - scale, scale, kInk);
         swatchLeft += swatchWidth + scale;
     }
+    return panel;
 }
 
 }  // namespace
@@ -125,9 +149,11 @@ BitmapHandle DrawLineOverlay(FIBITMAP* photo, const CountResult& result) {
     if (!canvas) return canvas;
     const int scale = std::max(1, static_cast<int>(FreeImage_GetHeight(photo)) / kRowsPerLabelScale);
     const std::vector<DrawnLine> lines = LinesBottomUp(result);
+    // Under the lines of the count: where both agree the pass colour shows.
+    PaintSecondLook(canvas.get(), result, scale);
     PaintLines(canvas.get(), result, lines);
     PaintLabels(canvas.get(), result, lines, scale);
-    PaintCountPanel(canvas.get(), result, scale);
+    PaintSecondCountPanel(canvas.get(), result, scale, PaintCountPanel(canvas.get(), result, scale));
     return canvas;
 }
 

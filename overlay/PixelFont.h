@@ -6,7 +6,7 @@
 
 namespace tamrex {
 
-// A 5 x 7 pixel font with the digits and the capitals of "COUNT" and "PASS", enough
+// A 5 x 7 pixel font with the digits and the capitals of "COUNT", "PASS" and "SECOND", enough
 // to label an overlay without a font library. Each font pixel is drawn as a
 // scale x scale square; characters are one font pixel apart.
 int TextWidth(std::string_view text, int scale);

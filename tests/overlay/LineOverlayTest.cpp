@@ -99,6 +99,21 @@ TEST(LineOverlay, ShowsTheCountAndLabelsInTheirCorners) {
     EXPECT_EQ(ColourAt(overlay.get(), 100, labelRow), kPhotoGrey);
 }
 
+// The second look's seams are dashed in white across the photo, wherever they run.
+TEST(LineOverlay, DashesTheSecondLooksSeams) {
+    const BitmapHandle photo = PlainPhoto(200, 150);
+    CountResult result = HandMadeCount();
+    // Photo row 52 lies between the lines and their labels.
+    result.secondLook = SecondCount{7, 14.0, {{{30, 52.0}, {190, 52.0}}}, {}, {}};
+    const BitmapHandle overlay = DrawLineOverlay(photo.get(), result);
+    ASSERT_TRUE(overlay);
+    const Rgb white{255, 255, 255};
+    EXPECT_EQ(ColourAt(overlay.get(), 30, 52), white) << "a dash starts the seam";
+    EXPECT_EQ(ColourAt(overlay.get(), 34, 52), kPhotoGrey) << "and a gap follows it";
+    EXPECT_EQ(ColourAt(overlay.get(), 80, 52), white);
+    EXPECT_EQ(ColourAt(overlay.get(), 80, 54), kPhotoGrey) << "one pixel thick at this size";
+}
+
 TEST(LineOverlay, DrawsNothingOnAPhotoOfAnotherSize) {
     const BitmapHandle photo = PlainPhoto(200, 150);
     CountResult wider = HandMadeCount();
