@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang (in build-fuzz) and runs each for SECONDS
+# Builds the libFuzzer targets (settings, counting stages, JPEG structure) with clang
+# (in build-fuzz) and runs each for SECONDS
 # (default 60), one process at a time. Fails when a fuzzer finds a crash, a
 # sanitizer report, a broken invariant, a leak or a hang; the input that caused it
 # is kept in build-fuzz/crashes/. Usage: scripts/fuzz.sh [SECONDS]
