@@ -24,6 +24,11 @@ std::string Joined(const std::vector<std::string>& codes, const char* between) {
     return text;
 }
 
+// " second look 21": the independent count beside the count of the rules.
+std::string SecondLookText(const CountResult& result) {
+    return result.secondLook ? " second look " + std::to_string(result.secondLook->boards) : std::string();
+}
+
 // " height 20.6 boards; check: count-off-height": what the check on the count found.
 std::string CheckText(const CountResult& result) {
     std::string text;
@@ -40,6 +45,10 @@ std::string HeightBoardsField(const CountResult& result) {
 
 std::string FlagsField(const CountResult& result) { return Joined(result.flags, ";"); }
 
+std::string SecondCountField(const CountResult& result) {
+    return result.secondLook ? std::to_string(result.secondLook->boards) : std::string();
+}
+
 std::string JsonLine(const PhotoReport& report) {
     nlohmann::ordered_json line;
     line["file"] = report.photo;
@@ -48,6 +57,7 @@ std::string JsonLine(const PhotoReport& report) {
         line["passes"] = result->passLines;
         line["strip"] = {result->stripWidth, result->stripHeight};
         line["ms"] = result->milliseconds;
+        line["second_count"] = result->secondLook ? nlohmann::ordered_json(result->secondLook->boards) : nullptr;
         if (result->heightBoards) line["height_boards"] = RoundedHeight(*result->heightBoards);
         line["flags"] = result->flags;
         if (!result->warning.empty()) line["warning"] = result->warning;
@@ -63,7 +73,7 @@ std::string TextLine(const CountResult& result) {
                        std::to_string(p[0]) + " " + std::to_string(p[1]) + " " + std::to_string(p[2]) +
                        " " + std::to_string(p[3]) + ", strip " + std::to_string(result.stripWidth) + "x" +
                        std::to_string(result.stripHeight) + ", " + std::to_string(result.milliseconds) +
-                       " ms)" + CheckText(result);
+                       " ms)" + SecondLookText(result) + CheckText(result);
     if (!result.warning.empty()) line += " [decoder warning: " + result.warning + "]";
     return line;
 }

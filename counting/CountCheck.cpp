@@ -32,9 +32,12 @@ void CheckCount(const CountRequest& request, CountResult& result) {
     result.heightBoards.reset();
     if (const double thickness = ThicknessOf(request); thickness > 0)
         result.heightBoards = result.stripHeight / thickness;
-    if (result.heightBoards && std::abs(result.count() - *result.heightBoards) > kMostBoardsOffHeight)
+    const bool secondAgrees = result.secondLook && result.secondLook->boards == result.count();
+    if (result.secondLook && !secondAgrees) Raise(result, "second-count-differs");
+    if (!secondAgrees && result.heightBoards && std::abs(result.count() - *result.heightBoards) > kMostBoardsOffHeight)
         Raise(result, "count-off-height");
     if (result.lineTotal == 0) Raise(result, "no-line");
+    if (result.orientation != 1) Raise(result, "turned");
 }
 
 }  // namespace tamrex

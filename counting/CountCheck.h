@@ -23,6 +23,10 @@ inline constexpr FlagText kFlagTexts[] = {
      "doubled line, and calibrate the station again if its boards have changed."},
     {"no-line", "No gap line was found between the boards: check that the photo shows the stack edge-on and "
                 "that THRESHOLD suits its light."},
+    {"second-count-differs", "The second look, which follows the seams in the photo's grey levels, counts a "
+                             "different number of boards: compare its dashed seams with the lines."},
+    {"turned", "The photo was stored on its side or upside down and was turned upright before it was counted: "
+               "check that the boards lie across the picture."},
 };
 
 // The sentence for a flag code, for a person; the code itself for one this build
@@ -31,8 +35,9 @@ std::string FlagSentence(std::string_view code);
 
 // The check on a count run's result: fills in its height in boards, from the
 // request's board thickness or, without one, PWIDTH (neither: no height), and the
-// flags of every reason to doubt the count. Advice only: the count is left as the
-// rules gave it.
+// flags of every reason to doubt the count. When the second look counted the same,
+// two independent counts agree and the height, which a thickness set a little off
+// misleads, raises no flag. Advice only: the count is left as the rules gave it.
 void CheckCount(const CountRequest& request, CountResult& result);
 
 }  // namespace tamrex

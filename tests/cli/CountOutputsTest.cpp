@@ -67,40 +67,46 @@ TEST_F(CountOutputs, CsvHasAHeaderAndOneRowPerPhotoInOrderWithFailuresInTheirRow
     EXPECT_EQ(run.err, "");
     const std::vector<std::string> rows = Rows(run.out);
     ASSERT_EQ(rows.size(), 4u) << run.out;
-    EXPECT_EQ(rows[0], "file,count,pass1,pass2,pass3,pass4,strip_width,strip_height,ms,height_boards,flags,error");
+    EXPECT_EQ(rows[0],
+              "file,count,pass1,pass2,pass3,pass4,strip_width,strip_height,ms,second_count,height_boards,flags,error");
     const std::vector<std::string> counted = Fields(rows[1]);
-    ASSERT_EQ(counted.size(), 12u) << rows[1];
+    ASSERT_EQ(counted.size(), 13u) << rows[1];
     EXPECT_EQ(counted[0], "stack.jpg");
     EXPECT_EQ(counted[1], "18");
-    EXPECT_EQ(counted[9], "17.8") << "444 strip rows over a PWIDTH of 25";
-    EXPECT_EQ(counted[10], "") << "a regular count has no flags";
-    EXPECT_EQ(counted[11], "") << "a counted photo has no error";
-    EXPECT_EQ(rows[2].rfind("bad.jpg,,,,,,,,,,,cannot read photo 'bad.jpg': not a JPEG file", 0), 0u) << rows[2];
+    EXPECT_EQ(counted[9], "18") << "the second look";
+    EXPECT_EQ(counted[10], "17.8") << "444 strip rows over a PWIDTH of 25";
+    EXPECT_EQ(counted[11], "") << "a regular count has no flags";
+    EXPECT_EQ(counted[12], "") << "a counted photo has no error";
+    EXPECT_EQ(rows[2].rfind("bad.jpg,,,,,,,,,,,,cannot read photo 'bad.jpg': not a JPEG file", 0), 0u) << rows[2];
     std::vector<std::string> again = Fields(rows[3]);
     again[8] = counted[8];
     EXPECT_EQ(again, counted) << "the same photo gives the same row but for its time";
 }
 
-// THICKNESS, as calibration writes it, measures the strip; the flags name what looks wrong.
+// THICKNESS, as calibration writes it, measures the strip; the flags name what looks
+// wrong. A BDLINE no row reaches leaves the rules with no line at all, while the second
+// look still counts the boards: both counts, and why to look again, in every format.
 TEST_F(CountOutputs, TheCheckOnACountIsReportedInEveryFormat) {
-    folder_.WriteFile("Tamrex.ini", "BDLINE=400\r\nTHRESHOLD=110\r\nPWIDTH=25\r\nTHICKNESS=20\r\n");
+    folder_.WriteFile("Tamrex.ini", "BDLINE=30000\r\nTHRESHOLD=110\r\nPWIDTH=0\r\nTHICKNESS=20\r\n");
     const CommandOutcome text = Count("stack.jpg");
     EXPECT_EQ(text.status, 0) << text.err;
-    EXPECT_EQ(text.out.substr(text.out.find(" ms)")), " ms) height 22.2 boards; check: count-off-height\n");
+    EXPECT_EQ(text.out.substr(text.out.find(" ms)")),
+              " ms) second look 18 height 22.2 boards; check: second-count-differs, count-off-height, no-line\n");
     const std::vector<std::string> row = Fields(Rows(Count("--csv stack.jpg").out).at(1));
     EXPECT_EQ(std::vector<std::string>(row.begin() + 9, row.end()),
-              (std::vector<std::string>{"22.2", "count-off-height", ""}));
+              (std::vector<std::string>{"18", "22.2", "second-count-differs;count-off-height;no-line", ""}));
     const nlohmann::json json = nlohmann::json::parse(Count("--json stack.jpg").out);
-    EXPECT_EQ(json["count"], 18) << "a flag never changes the count";
+    EXPECT_EQ(json["count"], 1) << "a flag never changes the count";
+    EXPECT_EQ(json["second_count"], 18);
     EXPECT_EQ(json["height_boards"], 22.2);
-    EXPECT_EQ(json["flags"], nlohmann::json::array({"count-off-height"}));
+    EXPECT_EQ(json["flags"], nlohmann::json::array({"second-count-differs", "count-off-height", "no-line"}));
 
     folder_.WriteFile("Tamrex.ini", "BDLINE=400\r\nTHRESHOLD=110\r\nPWIDTH=0\r\n");
     const nlohmann::json unmeasured = nlohmann::json::parse(Count("--json stack.jpg").out);
     EXPECT_FALSE(unmeasured.contains("height_boards")) << "no thickness, no height";
     EXPECT_EQ(unmeasured["flags"], nlohmann::json::array());
     const std::string plain = Count("stack.jpg").out;
-    EXPECT_EQ(plain.substr(plain.find(" ms)")), " ms)\n");
+    EXPECT_EQ(plain.substr(plain.find(" ms)")), " ms) second look 18\n");
 }
 
 TEST_F(CountOutputs, CsvAndJsonCannotBeAskedTogether) {

@@ -77,6 +77,28 @@ TEST(CountCheck, FlagsACountWithoutAnyLineAndReplacesEarlierFlags) {
     EXPECT_FALSE(again.heightBoards.has_value());
 }
 
+CountResult WithSecondLook(CountResult result, int boards) {
+    result.secondLook = SecondCount{boards, 20.0, {}, {}, {}};
+    return result;
+}
+
+// Two independent counts that agree outweigh a height measured with a thickness that
+// may be a little off; a second look that disagrees is a reason of its own.
+TEST(CountCheck, TheSecondLookConfirmsOrQuestionsTheCount) {
+    EXPECT_TRUE(FlagsOf(WithSecondLook(Counted(20, 408), 21), WithThickness(20)).empty())
+        << "21 boards by both counts, though the strip is 20.4 boards high";
+    EXPECT_EQ(FlagsOf(WithSecondLook(Counted(19, 408), 21), WithThickness(20)),
+              std::vector<std::string>{"second-count-differs"});
+    EXPECT_EQ(FlagsOf(WithSecondLook(Counted(17, 408), 20), WithThickness(20)),
+              (std::vector<std::string>{"second-count-differs", "count-off-height"}));
+}
+
+TEST(CountCheck, FlagsAPhotoThatWasTurnedUpright) {
+    CountResult turned = Counted(19, 408);
+    turned.orientation = 6;
+    EXPECT_EQ(FlagsOf(turned, WithThickness(20)), std::vector<std::string>{"turned"});
+}
+
 TEST(FlagSentence, TellsAPersonWhatEachCodeMeansAndPassesUnknownCodesThrough) {
     std::set<std::string> sentences;
     for (const FlagText& flag : kFlagTexts) {
@@ -112,7 +134,9 @@ TEST(CountCheck, RunsOnEveryCount) {
     ASSERT_TRUE(tooThin.has_value());
     EXPECT_EQ(tooThin->count(), 18);
     EXPECT_DOUBLE_EQ(tooThin->heightBoards.value_or(0), 20);
-    EXPECT_EQ(tooThin->flags, std::vector<std::string>{"count-off-height"});
+    ASSERT_TRUE(tooThin->secondLook.has_value());
+    EXPECT_EQ(tooThin->secondLook->boards, 18);
+    EXPECT_TRUE(tooThin->flags.empty()) << "the second look counts 18 as well";
 }
 
 }  // namespace

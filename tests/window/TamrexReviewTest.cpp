@@ -169,12 +169,14 @@ void TamrexReviewTest::nothingIsReviewedWithoutACount() {
     QVERIFY(!OpenReview());
 }
 
-// Settings without a learned thickness measure the strip with PWIDTH, thinner than the
-// photos' board pitch: every count looks off and says so beside its line map.
+// A BDLINE no row reaches leaves the rules without a line while the second look counts
+// the boards: the count says so beside its line map, and keeps its own texts.
 void TamrexReviewTest::aCountThatLooksOffSaysSoBesideTheLineMap() {
-    OpenWindowWith(tamrex::StationSettings{TestSettings(), std::nullopt});
+    tamrex::CounterSettings blind = TestSettings();
+    blind.bdLine = 30000;
+    OpenWindowWith(tamrex::StationSettings{blind, std::nullopt});
     Click(0);
-    QCOMPARE(Text("Label3"), QStringLiteral("Detected 7 lines."));
+    QCOMPARE(Text("Label3"), QStringLiteral("Detected 1 lines."));
     QVERIFY2(Picture("Image1")->notice().contains(QStringLiteral("Check this count")),
              qPrintable(Picture("Image1")->notice()));
 }
