@@ -6,15 +6,17 @@
 
 namespace tamrex {
 
-PhotoListGestures::PhotoListGestures(QListWidget* list) : QObject(list), list(list) {
+PhotoListGestures::PhotoListGestures(QListWidget* list) : QObject(list), list(list), viewport(list->viewport()) {
     list->installEventFilter(this);
-    list->viewport()->installEventFilter(this);
+    viewport->installEventFilter(this);
 }
 
 // The list goes on to handle every mouse event as usual; only the keys taken here stop.
 bool PhotoListGestures::eventFilter(QObject* watched, QEvent* event) {
     if (watched == list && event->type() == QEvent::KeyPress) return OnKey(static_cast<const QKeyEvent&>(*event));
-    if (watched != list->viewport()) return false;
+    // Compared with the pointer kept at the start: while the list is being destroyed,
+    // events still arrive here, and the list can no longer be asked for its viewport.
+    if (watched != viewport) return false;
     if (event->type() == QEvent::MouseButtonPress) OnPress(static_cast<const QMouseEvent&>(*event));
     if (event->type() == QEvent::MouseButtonRelease) OnRelease(static_cast<const QMouseEvent&>(*event));
     return false;
