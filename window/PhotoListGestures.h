@@ -30,7 +30,6 @@ private:
     void OnRelease(const QMouseEvent& event);
 
     QListWidget* list;
-
     QWidget* viewport;
     bool pressOnSelected = false;  // the left button went down on the entry already selected
 };
