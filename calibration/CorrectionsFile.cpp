@@ -15,22 +15,6 @@ namespace {
 constexpr std::size_t kMostBytes = 16u << 20;  // far more rows than any folder of photos needs
 constexpr int kMostBoards = 32767;
 
-bool NeedsQuotes(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") != std::string_view::npos) return true;
-    return !text.empty() && (text.front() == ' ' || text.back() == ' ' || text.front() == '\t' ||
-                             text.back() == '\t');
-}
-
-std::string Field(std::string_view text) {
-    if (!NeedsQuotes(text)) return std::string(text);
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
-}
-
 std::optional<int> WholeNumber(std::string_view text, int least) {
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -77,8 +61,8 @@ Expected<Correction> CorrectionOf(const CsvRecord& record, const Columns& column
 std::string CorrectionsText(const std::vector<Correction>& corrections) {
     std::string text = "file,count,counted,when\r\n";
     for (const Correction& row : corrections) {
-        text += Field(row.file) + "," + std::to_string(row.count) + "," + std::to_string(row.counted) + "," +
-                Field(row.when) + "\r\n";
+        text += CsvField(row.file) + "," + std::to_string(row.count) + "," + std::to_string(row.counted) + "," +
+                CsvField(row.when) + "\r\n";
     }
     return text;
 }

@@ -74,4 +74,24 @@ private:
 
 Expected<CsvTable> ParseCsv(std::string_view text) { return CsvReader(text).ReadAll(); }
 
+namespace {
+
+bool NeedsQuotes(std::string_view text) {
+    if (text.find_first_of(",\"\r\n") != std::string_view::npos) return true;
+    return !text.empty() && (text.front() == ' ' || text.back() == ' ' || text.front() == '\t' ||
+                             text.back() == '\t');
+}
+
+}  // namespace
+
+std::string CsvField(std::string_view text) {
+    if (!NeedsQuotes(text)) return std::string(text);
+    std::string quoted = "\"";
+    for (char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + '"';
+}
+
 }  // namespace tamrex

@@ -20,4 +20,10 @@ struct CsvTable {
 // A failure says where and why: "line 3: a quoted field is never closed".
 Expected<CsvTable> ParseCsv(std::string_view text);
 
+// One field as RFC 4180 writes it: in double quotes, with inner quotes doubled, when
+// it holds a comma, a quote, a line break, or blanks at either end that a reader
+// might trim; as it is otherwise. Bytes pass through unchanged, so a file name that
+// is not UTF-8 comes out as it is on disk.
+std::string CsvField(std::string_view text);
+
 }  // namespace tamrex

@@ -1,5 +1,6 @@
 #include "cli/CsvReport.h"
 
+#include "calibration/CsvRecords.h"
 #include "cli/ResultFormat.h"
 
 #include <vector>
@@ -8,12 +9,6 @@ namespace tamrex::cli {
 namespace {
 
 constexpr const char* kRowEnd = "\r\n";
-
-bool NeedsQuotes(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") != std::string_view::npos) return true;
-    return !text.empty() && (text.front() == ' ' || text.back() == ' ' || text.front() == '\t' ||
-                             text.back() == '\t');
-}
 
 std::string Row(const std::vector<std::string>& fields) {
     std::string row;
@@ -25,16 +20,6 @@ std::string Row(const std::vector<std::string>& fields) {
 }
 
 }  // namespace
-
-std::string CsvField(std::string_view text) {
-    if (!NeedsQuotes(text)) return std::string(text);
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
-}
 
 std::string CsvHeader() {
     return Row({"file", "count", "pass1", "pass2", "pass3", "pass4", "strip_width", "strip_height", "ms",
