@@ -6,7 +6,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <limits>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -105,8 +107,11 @@ std::string_view DescribeKind(FileKind kind) {
     return "a special file";
 }
 
-Expected<std::string> ReadRegularFile(const std::filesystem::path& file, std::size_t mostBytes,
-                                      std::string_view what) {
+namespace {
+
+// Reads the first `wanted` bytes of a regular file of at most `mostBytes`.
+Expected<std::string> ReadRegular(const std::filesystem::path& file, std::size_t mostBytes, std::size_t wanted,
+                                  std::string_view what) {
     // Looking by name first keeps devices from ever being opened: opening some has effects.
     struct stat status {};
     if (::stat(file.c_str(), &status) != 0) return tl::unexpected(CannotRead(errno));
@@ -118,7 +123,19 @@ Expected<std::string> ReadRegularFile(const std::filesystem::path& file, std::si
     // The file opened is what counts: the name may have been pointed elsewhere since.
     if (::fstat(fd, &status) != 0) return tl::unexpected(CannotRead(errno));
     if (Outcome readable = Readable(status, mostBytes, what); !readable) return tl::unexpected(readable.error());
-    return ReadContent(descriptor, static_cast<std::size_t>(status.st_size));
+    return ReadContent(descriptor, std::min(wanted, static_cast<std::size_t>(status.st_size)));
+}
+
+}  // namespace
+
+Expected<std::string> ReadRegularFile(const std::filesystem::path& file, std::size_t mostBytes,
+                                      std::string_view what) {
+    return ReadRegular(file, mostBytes, mostBytes, what);
+}
+
+Expected<std::string> ReadRegularFileStart(const std::filesystem::path& file, std::size_t bytes,
+                                           std::string_view what) {
+    return ReadRegular(file, std::numeric_limits<std::size_t>::max(), bytes, what);
 }
 
 }  // namespace tamrex

@@ -27,4 +27,9 @@ std::string_view DescribeKind(FileKind kind);
 Expected<std::string> ReadRegularFile(const std::filesystem::path& file, std::size_t mostBytes,
                                       std::string_view what);
 
+// The first `bytes` bytes of a regular file (all of a shorter one), refused as above
+// when it is no regular file: enough to read a header without the rest of the file.
+Expected<std::string> ReadRegularFileStart(const std::filesystem::path& file, std::size_t bytes,
+                                           std::string_view what);
+
 }  // namespace tamrex

@@ -108,10 +108,20 @@ Expected<LoadedPhoto> LoadJpeg(const std::filesystem::path& photo, std::uint64_t
 }
 
 std::uint64_t DecodeCost(const std::filesystem::path& photo) {
-    const Expected<std::string> file = ReadRegularFile(photo, kMostPhotoBytes, "photo");
-    if (!file) return 0;
-    const Expected<JpegStructure> structure = ReadJpegStructure(*file);
+    // The headers of camera and phone photos, thumbnails and colour profiles included,
+    // lie well within this; the rest of the file is only counted by its size.
+    constexpr std::size_t kHeaderBytes = std::size_t{1} << 20;
+    Expected<std::string> start = ReadRegularFileStart(photo, kHeaderBytes, "photo");
+    if (!start) return 0;
+    Expected<JpegStructure> structure = ReadJpegStructure(*start);
+    if (!structure && start->size() == kHeaderBytes) {  // a header longer than that: read it all
+        start = ReadRegularFile(photo, kMostPhotoBytes, "photo");
+        if (!start) return 0;
+        structure = ReadJpegStructure(*start);
+    }
     if (!structure) return 0;
+    std::error_code error;
+    const std::uint64_t fileBytes = std::filesystem::file_size(photo, error);
     const std::uint64_t pixels =
         static_cast<std::uint64_t>(structure->frame.width) * static_cast<std::uint64_t>(structure->frame.height);
     const std::uint64_t components = structure->frame.components.size();
@@ -120,7 +130,7 @@ std::uint64_t DecodeCost(const std::filesystem::path& photo) {
     const std::uint64_t decoded = pixels * (components == 1 ? 1 : 3) + pixels / 4;
     const std::uint64_t coefficients =
         structure->frame.process == JpegProcess::kProgressive ? pixels * components * 2 : 0;
-    return 2 * file->size() + decoded + coefficients;
+    return 2 * (error ? start->size() : fileBytes) + decoded + coefficients;
 }
 
 }  // namespace tamrex
