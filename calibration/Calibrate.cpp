@@ -1,6 +1,7 @@
 #include "calibration/Calibrate.h"
 
 #include "base/Quoted.h"
+#include "calibration/BandHeights.h"
 #include "calibration/SettingsSweep.h"
 #include "calibration/StripHeights.h"
 #include "counting/OrderedBatch.h"
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 
 namespace tamrex {
 namespace {
@@ -81,15 +83,11 @@ Expected<StripHeights> MeasureStrips(const std::vector<int>& thresholds, const s
                                      const CalibrationRequest& request) {
     StripHeights heights;
     heights.rows.resize(thresholds.size());
-    const Outcome measured = OverThresholds<std::vector<int>>(
-        thresholds, photos, request,
-        [&](PhotoSweeps& sweeps, std::size_t t) {
-            std::vector<int> rows;
-            for (SettingsSweep& sweep : sweeps) rows.push_back(sweep.StripHeightAt(thresholds[t]).value_or(0));
-            return rows;
-        },
-        [&](std::size_t t, std::vector<int>& rows) { heights.rows[t] = std::move(rows); });
-    if (!measured) return tl::unexpected(measured.error());
+    for (const GreyPhoto& photo : photos) {
+        if (request.cancel && *request.cancel) return Fail(kCalibrationCancelled);
+        const std::vector<int> photoHeights = BandHeights(photo.grey.get(), thresholds);
+        for (std::size_t t = 0; t < thresholds.size(); ++t) heights.rows[t].push_back(photoHeights[t]);
+    }
     return heights;
 }
 
@@ -124,7 +122,7 @@ void ScoreThreshold(const CalibrationGrid& grid, std::size_t t, PhotoSweeps& swe
         for (std::size_t cell = 0; cell < counts.size(); ++cell) {
             scores[scores.IndexOf(static_cast<int>(t), 0, 0) + cell].Add(
                 counts[cell].count, photos[photo].boards,
-                GapDeviation(counts[cell].gaps, stripHeight, photos[photo].boards));
+                GapDeviation(counts[cell].gaps, stripHeight, photos[photo].boards), counts[cell].splitLines);
         }
     }
 }
@@ -164,7 +162,7 @@ Failure NothingToSearch(const std::vector<Failure>& leftOut) {
     return Failure{"none of the " + std::to_string(leftOut.size()) + " photos can be calibrated on: " + reasons};
 }
 
-// THRESHOLD 16 levels either way, BDLINE 2 steps, PWIDTH a tenth of a board.
+// THRESHOLD 16 levels either way (8 steps of 2), BDLINE 2 steps, PWIDTH a tenth of a board.
 std::array<int, 3> NeighbourhoodReach(int boardRows) {
     return {8, 2, std::max(1, static_cast<int>(std::lround(0.1 * boardRows)))};
 }
@@ -184,8 +182,9 @@ Expected<Calibration> Search(SearchedPhotos searched, StripHeights heights, cons
                      static_cast<int>(grid.pWidths.size()));
     if (Outcome scored = ScoreAll(grid, searched.photos, request, scores); !scored)
         return tl::unexpected(scored.error());
-    calibration.choice =
-        ChooseMostRobust(scores, static_cast<int>(searched.photos.size()), NeighbourhoodReach(boardRows));
+    const ChoiceBasis basis{static_cast<int>(searched.photos.size()), std::accumulate(boards.begin(), boards.end(), 0),
+                            NeighbourhoodReach(boardRows)};
+    calibration.choice = ChooseMostRobust(scores, basis);
     calibration.settings = SettingsAt(grid, calibration.choice.position);
     calibration.thickness = MedianBoardRows(heights.rows[calibration.choice.position[0]], boards);
     calibration.leftOut = std::move(searched.leftOut);

@@ -40,10 +40,15 @@ double PhotosInABox(const std::array<int, 3>& reach, int photos) {
 
 }  // namespace
 
-RobustChoice ChooseMostRobust(const ScoreGrid& grid, int photos, const std::array<int, 3>& reach) {
+double MeritOf(double neighbourhoodExact, const CalibrationScore& score, const ChoiceBasis& basis) {
+    const double splitShare = static_cast<double>(score.splitLines) / std::max(basis.boards, 1);
+    return neighbourhoodExact - kGapDeviationWeight * score.gapDeviation - kSplitShareWeight * splitShare;
+}
+
+RobustChoice ChooseMostRobust(const ScoreGrid& grid, const ChoiceBasis& basis) {
     const int mostExact = MostExact(grid);
-    const std::vector<std::int64_t> aroundSums = BoxSums(ExactCounts(grid), grid.extents(), reach);
-    const double photosAround = PhotosInABox(reach, std::max(photos, 1));
+    const std::vector<std::int64_t> aroundSums = BoxSums(ExactCounts(grid), grid.extents(), basis.reach);
+    const double photosAround = PhotosInABox(basis.reach, std::max(basis.photos, 1));
     const auto around = [&](std::size_t index) { return static_cast<double>(aroundSums[index]) / photosAround; };
 
     std::size_t plateauSettings = 0;
@@ -52,7 +57,7 @@ RobustChoice ChooseMostRobust(const ScoreGrid& grid, int photos, const std::arra
     for (std::size_t index = 0; index < grid.size(); ++index) {
         if (grid[index].exact != mostExact) continue;
         ++plateauSettings;
-        const double merit = MeritOf(around(index), grid[index].gapDeviation);
+        const double merit = MeritOf(around(index), grid[index], basis);
         if (bestIndex && merit <= bestMerit) continue;
         bestIndex = index;
         bestMerit = merit;

@@ -15,11 +15,15 @@ struct CalibrationScore {
     // a count doubles or misses show as stretches far from one board, even where a
     // thickness split makes the total come out right.
     double gapDeviation = 0;
+    // Lines pass 4 added on the photos. A gap the passes see is surer than one the
+    // thickness split infers, which it cannot do for a faint gap under the top board.
+    int splitLines = 0;
 
     bool operator==(const CalibrationScore&) const = default;
-    void Add(int counted, int known, double deviation) {
+    void Add(int counted, int known, double deviation, int linesSplitOff) {
         exact += counted == known;
         gapDeviation = std::max(gapDeviation, deviation);
+        splitLines += linesSplitOff;
     }
 };
 

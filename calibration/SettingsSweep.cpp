@@ -79,11 +79,6 @@ bool SettingsSweep::CountAt(int threshold, const std::vector<int>& bdLines, cons
     return true;
 }
 
-std::optional<int> SettingsSweep::StripHeightAt(int threshold) {
-    if (!CutBand(threshold)) return std::nullopt;
-    return counter_.imgHeight;
-}
-
 bool SettingsSweep::CutBand(int threshold) {
     counter_.settings.threshold = static_cast<std::int16_t>(threshold);
     counter_.binaryImage = ThresholdPhoto(grey_, static_cast<BYTE>(threshold));

@@ -2,7 +2,6 @@
 
 #include "counting/BoardCounter.h"
 
-#include <optional>
 #include <vector>
 
 namespace tamrex {
@@ -37,9 +36,6 @@ public:
     // stack band at this threshold. Throws std::bad_alloc when memory runs out.
     bool CountAt(int threshold, const std::vector<int>& bdLines, const std::vector<int>& pWidths,
                  std::vector<SweptCount>& counts);
-
-    // The height of the strip at this threshold; none when there is no stack band.
-    std::optional<int> StripHeightAt(int threshold);
 
     // The strip height of the last threshold counted at.
     int StripHeight() const { return counter_.imgHeight; }

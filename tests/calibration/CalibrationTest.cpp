@@ -1,3 +1,4 @@
+#include "calibration/BandHeights.h"
 #include "calibration/Calibrate.h"
 #include "calibration/SettingsSweep.h"
 #include "calibration/StripHeights.h"
@@ -77,10 +78,12 @@ TEST(SettingsSweep, CountsWhatACountRunCountsForEverySetting) {
         SettingsSweep sweep(grey.get());
         BoardCounter counter;
         std::vector<SweptCount> counts;
-        for (int threshold : {0, 110, 170, 185, 200, 255}) {
-            const std::optional<int> stripHeight = sweep.StripHeightAt(threshold);
+        const std::vector<int> thresholds = {0, 110, 170, 185, 200, 255};
+        const std::vector<int> stripHeights = BandHeights(grey.get(), thresholds);
+        for (std::size_t t = 0; t < thresholds.size(); ++t) {
+            const int threshold = thresholds[t];
             const bool band = sweep.CountAt(threshold, bdLines, pWidths, counts);
-            ASSERT_EQ(stripHeight.has_value(), band) << "THRESHOLD=" << threshold;
+            ASSERT_EQ(stripHeights[t] > 0, band) << "THRESHOLD=" << threshold;
             for (std::size_t b = 0; b < bdLines.size(); ++b) {
                 for (std::size_t p = 0; p < pWidths.size(); ++p) {
                     const CounterSettings settings{static_cast<std::int16_t>(bdLines[b]),
@@ -95,7 +98,7 @@ TEST(SettingsSweep, CountsWhatACountRunCountsForEverySetting) {
                     const SweptCount& swept = counts[b * pWidths.size() + p];
                     ASSERT_EQ(swept.count, run->count()) << where;
                     ASSERT_EQ(swept.splitLines, run->passLines[3]) << where;
-                    ASSERT_EQ(*stripHeight, run->stripHeight) << where;
+                    ASSERT_EQ(stripHeights[t], run->stripHeight) << where;
                     ASSERT_EQ(sweep.StripHeight(), run->stripHeight) << where;
                     ASSERT_DOUBLE_EQ(swept.gaps.narrowest, GapsOf(*run).narrowest) << where;
                     ASSERT_DOUBLE_EQ(swept.gaps.widest, GapsOf(*run).widest) << where;

@@ -15,7 +15,7 @@ ScoreGrid AlongAxis(int axis, const std::string& cells) {
     std::array<int, 3> extents{1, 1, 1};
     extents[axis] = static_cast<int>(cells.size());
     ScoreGrid grid(extents[0], extents[1], extents[2]);
-    for (std::size_t i = 0; i < cells.size(); ++i) grid[i * grid.StrideOf(axis)] = {cells[i] - '0', 0.0};
+    for (std::size_t i = 0; i < cells.size(); ++i) grid[i * grid.StrideOf(axis)] = {cells[i] - '0', 0.0, 0};
     return grid;
 }
 
@@ -27,7 +27,7 @@ std::array<int, 3> ReachAlong(int axis, int reach) {
 
 TEST(ChooseMostRobust, CountsTheMostPhotosExactlyBeforeAnythingElse) {
     // A lone 3 among 2s wins over the broad plateau of 2s it sits in.
-    const RobustChoice choice = ChooseMostRobust(AlongAxis(0, "2222222232222"), 3, ReachAlong(0, 8));
+    const RobustChoice choice = ChooseMostRobust(AlongAxis(0, "2222222232222"), {3, 20, ReachAlong(0, 8)});
     EXPECT_EQ(choice.position[0], 8);
     EXPECT_EQ(choice.score.exact, 3);
     EXPECT_EQ(choice.plateauSettings, 1u);
@@ -37,7 +37,7 @@ TEST(ChooseMostRobust, TakesTheMiddleOfAPlateauOnEveryAxis) {
     // Exactly one position has its whole neighbourhood of 8 either way on the plateau.
     for (int axis = 0; axis < 3; ++axis) {
         const std::string cells = "11" + std::string(17, '3') + "110";
-        const RobustChoice choice = ChooseMostRobust(AlongAxis(axis, cells), 3, ReachAlong(axis, 8));
+        const RobustChoice choice = ChooseMostRobust(AlongAxis(axis, cells), {3, 20, ReachAlong(axis, 8)});
         EXPECT_EQ(choice.position[axis], 10) << "axis " << axis;
         EXPECT_DOUBLE_EQ(choice.neighbourhoodExact, 1.0) << "axis " << axis;
         EXPECT_EQ(choice.plateau[axis].first, 2) << "axis " << axis;
@@ -49,42 +49,58 @@ TEST(ChooseMostRobust, TakesTheMiddleOfAPlateauOnEveryAxis) {
 TEST(ChooseMostRobust, KeepsItsWholeNeighbourhoodInsideTheGrid) {
     // Every setting counts every photo, but only from position 8 on is none of the
     // neighbourhood past the grid's edge, where nothing is known.
-    const RobustChoice choice = ChooseMostRobust(AlongAxis(1, std::string(22, '3')), 3, ReachAlong(1, 8));
+    const RobustChoice choice = ChooseMostRobust(AlongAxis(1, std::string(22, '3')), {3, 20, ReachAlong(1, 8)});
     EXPECT_EQ(choice.position[1], 8);
     EXPECT_DOUBLE_EQ(choice.neighbourhoodExact, 1.0);
-    EXPECT_DOUBLE_EQ(ChooseMostRobust(AlongAxis(1, "33333"), 3, ReachAlong(1, 8)).neighbourhoodExact, 5.0 / 17.0);
+    EXPECT_DOUBLE_EQ(ChooseMostRobust(AlongAxis(1, "33333"), {3, 20, ReachAlong(1, 8)}).neighbourhoodExact, 5.0 / 17.0);
 }
 
 // A setting whose pass 1 doubles a line and whose thin PWIDTH drops one elsewhere
 // counts right on the known photos, but its lines are nowhere near one board apart.
 TEST(ChooseMostRobust, ASettingThatCountsRightByLinesOutOfPlaceLoses) {
     ScoreGrid grid(1, 1, 3);
-    grid[0] = {2, 0.9};   // split-heavy: lines half a board and one and a half apart
-    grid[1] = {2, 0.05};
-    grid[2] = {2, 0.2};
-    EXPECT_EQ(ChooseMostRobust(grid, 2, kNoReach).position[2], 1);
+    grid[0] = {2, 0.9, 0};  // lines half a board and one and a half apart
+    grid[1] = {2, 0.05, 0};
+    grid[2] = {2, 0.2, 0};
+    EXPECT_EQ(ChooseMostRobust(grid, {2, 20, kNoReach}).position[2], 1);
 
     // A neighbourhood a little less sure is worth more regular lines: 1 - 0.5 * 0.6
     // is less than 5/6 - 0.5 * 0.
     ScoreGrid traded(1, 1, 5);
-    const CalibrationScore cells[] = {{2, 0.6}, {2, 0.6}, {2, 0.6}, {2, 0.0}, {1, 0.0}};
+    const CalibrationScore cells[] = {{2, 0.6, 0}, {2, 0.6, 0}, {2, 0.6, 0}, {2, 0.0, 0}, {1, 0.0, 0}};
     for (std::size_t p = 0; p < 5; ++p) traded[p] = cells[p];
-    const RobustChoice choice = ChooseMostRobust(traded, 2, {0, 0, 1});
+    const RobustChoice choice = ChooseMostRobust(traded, {2, 20, {0, 0, 1}});
     EXPECT_EQ(choice.position[2], 3);
     EXPECT_DOUBLE_EQ(choice.neighbourhoodExact, 5.0 / 6.0);
     EXPECT_DOUBLE_EQ(choice.score.gapDeviation, 0.0);
 }
 
+// Where the split had to add lines, the passes missed gaps that photos to come may
+// hold where the split cannot reach them.
+TEST(ChooseMostRobust, PrefersGapsThePassesSeeToGapsTheSplitInfers) {
+    ScoreGrid grid(1, 1, 3);
+    grid[0] = {2, 0.05, 2};  // 2 of 40 boards split off: 0.1 of merit
+    grid[1] = {2, 0.10, 0};
+    grid[2] = {2, 0.30, 0};  // more regular than the first, but no match for the second
+    const ChoiceBasis basis{2, 40, kNoReach};
+    EXPECT_EQ(ChooseMostRobust(grid, basis).position[2], 1);
+    EXPECT_DOUBLE_EQ(MeritOf(1.0, grid[0], basis), 1.0 - 0.025 - 0.1);
+    grid[1].splitLines = 1;  // 1 - 0.05 - 0.05 is still more than 1 - 0.025 - 0.1
+    EXPECT_EQ(ChooseMostRobust(grid, basis).position[2], 1);
+    grid[1].splitLines = 2;
+    EXPECT_EQ(ChooseMostRobust(grid, basis).position[2], 0);
+}
+
 TEST(ChooseMostRobust, SettlesATieOnTheFirstInThresholdThenBdLineThenPWidthOrder) {
     ScoreGrid grid(2, 2, 2);
-    for (std::size_t index = 0; index < grid.size(); ++index) grid[index] = {1, 0.5};
-    grid[grid.IndexOf(1, 0, 0)] = {1, 0.1};
-    grid[grid.IndexOf(0, 1, 1)] = {1, 0.1};
-    grid[grid.IndexOf(0, 1, 0)] = {0, 0.0};
-    const RobustChoice choice = ChooseMostRobust(grid, 1, kNoReach);
+    for (std::size_t index = 0; index < grid.size(); ++index) grid[index] = {1, 0.5, 0};
+    grid[grid.IndexOf(1, 0, 0)] = {1, 0.1, 0};
+    grid[grid.IndexOf(0, 1, 1)] = {1, 0.1, 0};
+    grid[grid.IndexOf(0, 1, 0)] = {0, 0.0, 0};
+    const RobustChoice choice = ChooseMostRobust(grid, {1, 20, kNoReach});
     EXPECT_EQ(choice.position, (std::array<int, 3>{0, 1, 1}));
     EXPECT_EQ(choice.plateauSettings, 7u);
-    EXPECT_EQ(ChooseMostRobust(AlongAxis(2, "2222"), 2, kNoReach).position[2], 0);
+    EXPECT_EQ(ChooseMostRobust(AlongAxis(2, "2222"), {2, 20, kNoReach}).position[2], 0);
 }
 
 }  // namespace
