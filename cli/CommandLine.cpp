@@ -23,11 +23,11 @@ constexpr const char* kDescription =
 constexpr const char* kCalibrateSummary = "Finds settings from photos whose boards were counted by hand";
 constexpr const char* kCalibrateDescription =
     "Finds the BDLINE, THRESHOLD and PWIDTH that count the most of the given photos\n"
-    "exactly (then with the least total error, then with the fewest lines the\n"
-    "thickness split had to add, then the setting deepest inside the range of equally\n"
-    "good ones), prints them with each photo's count, and writes them as a settings\n"
-    "file with --write-ini. Use a few photos of one station: the same camera, light\n"
-    "and kind of board.";
+    "exactly and, among those, the ones whose neighbours count as well, whose lines are\n"
+    "spaced most evenly at the board thickness learned from the photos, and that lean\n"
+    "least on the thickness split. Prints them with each photo's count, and writes them\n"
+    "with the thickness (THICKNESS) as a settings file with --write-ini. Use a few photos\n"
+    "of one station: the same camera, light and kind of board.";
 
 // An override that no count can use is a mistake on the command line, not in the
 // settings file, and is reported as one.
@@ -86,7 +86,8 @@ void AddCountOptions(CLI::App& app, Options& options) {
     auto* json = app.add_flag("--json", options.json, "Print one JSON object per photo, one per line");
     app.add_flag("--csv", options.csv,
                  "Print a CSV report: a header row, then one row per photo (file, count, the four\n"
-                 "pass counts, strip width and height, ms, error)")
+                 "pass counts, strip width and height, ms, second count, height in boards, flags,\n"
+                 "error)")
         ->excludes(json);
     AddJobs(app, options.jobs, "Count N photos at a time");
     AddMaxPixels(app, options.maxMegapixels);
