@@ -18,7 +18,8 @@ learns settings from three photos, and `tamrex-count --ini station.ini --json` c
 others. Printed per kind and overall: the share of unseen photos counted exactly; the
 check's flags, a flag being a positive and a miscount the condition, as recall (misses
 flagged) and precision (flags that were misses); the share of unflagged counts that are
-exact; and, when the results carry a "second_count", the share of those that are exact.
+exact; and, when the results carry a "second_count", the share of those that are exact,
+calibrated and with settings that know nothing of the station.
 A photo that could not be counted is a miss, and flagged.
 
 Usage: bench/accuracy.py BIN_DIR [--quick] [--stations N] [--photos N] [--seed N]
@@ -156,8 +157,13 @@ def calibrate(count, folder, known, jobs):
     return children_cpu_seconds() - started
 
 
-def count_unseen(count, folder, unseen, jobs):
-    arguments = [count, "--ini", "station.ini", "--json", "-j", str(jobs), *[name for name, _ in unseen]]
+# Settings that know nothing of the station: no THICKNESS and no PWIDTH, so the second
+# look has no prior and finds the board pitch in each photo alone.
+UNCALIBRATED = "BDLINE=320\r\nTHRESHOLD=110\r\nPWIDTH=0\r\n"
+
+
+def count_unseen(count, folder, unseen, jobs, ini="station.ini"):
+    arguments = [count, "--ini", ini, "--json", "-j", str(jobs), *[name for name, _ in unseen]]
     lines = [json.loads(line) for line in run(arguments, cwd=folder).stdout.splitlines() if line.strip()]
     known = dict(unseen)
     return [{"file": line["file"], "known": known[line["file"]], "count": line.get("count"),
@@ -169,6 +175,7 @@ class Tally:
     def __init__(self):
         self.photos = self.exact = self.flagged = self.flagged_misses = 0
         self.unflagged = self.unflagged_exact = self.second = self.second_exact = 0
+        self.uncalibrated = self.uncalibrated_exact = 0
 
     def add(self, result):
         exact = result["count"] == result["known"]
@@ -182,13 +189,17 @@ class Tally:
         if result["second"] is not None:
             self.second += 1
             self.second_exact += result["second"] == result["known"]
+        if result.get("uncalibrated") is not None:
+            self.uncalibrated += 1
+            self.uncalibrated_exact += result["uncalibrated"] == result["known"]
 
     def row(self, name):
         misses = self.photos - self.exact
         return (f"{name:8} {self.photos:6} {share(self.exact, self.photos):>7} "
                 f"{share(self.flagged_misses, misses, ratio=True):>7} "
                 f"{share(self.flagged_misses, self.flagged, ratio=True):>9} "
-                f"{share(self.unflagged_exact, self.unflagged):>10} {share(self.second_exact, self.second):>8}")
+                f"{share(self.unflagged_exact, self.unflagged):>10} {share(self.second_exact, self.second):>8} "
+                f"{share(self.uncalibrated_exact, self.uncalibrated):>8}")
 
 
 def share(part, whole, ratio=False):
@@ -199,7 +210,7 @@ def share(part, whole, ratio=False):
 
 def header():
     return (f"{'kind':8} {'photos':>6} {'exact':>7} {'recall':>7} {'precision':>9} "
-            f"{'unflagged':>10} {'second':>8}")
+            f"{'unflagged':>10} {'second':>8} {'2nd raw':>8}")
 
 
 def arguments():
@@ -246,7 +257,12 @@ def main():
                 write_counts(folder, "known.csv", photos[:KNOWN_PHOTOS])
                 write_counts(folder, "unseen.csv", photos[KNOWN_PHOTOS:])
                 calibration_seconds.append(calibrate(count, folder, photos[:KNOWN_PHOTOS], options.jobs))
+                with open(os.path.join(folder, "uncalibrated.ini"), "w") as plain:
+                    plain.write(UNCALIBRATED)
+                uncalibrated = {line["file"]: line["second"] for line in
+                                count_unseen(count, folder, photos[KNOWN_PHOTOS:], options.jobs, "uncalibrated.ini")}
                 for result in count_unseen(count, folder, photos[KNOWN_PHOTOS:], options.jobs):
+                    result["uncalibrated"] = uncalibrated.get(result["file"])
                     tallies[kind].add(result)
                     overall.add(result)
                     if options.misses and result["count"] != result["known"]:
@@ -264,7 +280,8 @@ def main():
         print(tallies[kind].row(kind))
     print(overall.row("overall"))
     print("exact: unseen photos counted exactly; recall: misses flagged; precision: flags on misses;\n"
-          "unflagged: unflagged counts that are exact; second: second counts that are exact")
+          "unflagged: unflagged counts that are exact; second: second counts that are exact;\n"
+          "2nd raw: second counts without calibration (no thickness known) that are exact")
 
 
 if __name__ == "__main__":
