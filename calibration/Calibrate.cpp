@@ -42,12 +42,30 @@ Expected<GreyPhoto> LoadGreyPhoto(const KnownCount& known, std::uint64_t pixelLi
     return GreyPhoto{known.photo, std::move(grey), known.boards};
 }
 
-SearchedPhotos LoadGreyPhotos(const std::vector<KnownCount>& known, std::uint64_t pixelLimit) {
+std::uint64_t BytesOf(const GreyPhoto& photo) {
+    return static_cast<std::uint64_t>(FreeImage_GetPitch(photo.grey.get())) * FreeImage_GetHeight(photo.grey.get());
+}
+
+Failure OverBudget(const KnownCount& photo, std::uint64_t budget) {
+    return Failure{"photo " + Quoted(photo.photo) + " is left out: with it the photos kept for the search would take "
+                   "more than the memory budget of " + std::to_string(budget >> 20) +
+                   " MiB; calibrate on fewer or smaller photos, or raise --memory-budget"};
+}
+
+// Decoded one at a time; only the grey copies stay, within the memory budget.
+SearchedPhotos LoadGreyPhotos(const CalibrationRequest& request) {
     SearchedPhotos searched;
-    for (const KnownCount& photo : known) {
-        Expected<GreyPhoto> loaded = LoadGreyPhoto(photo, pixelLimit);
-        if (loaded) searched.photos.push_back(std::move(*loaded));
-        else searched.leftOut.push_back(loaded.error());
+    std::uint64_t kept = 0;
+    for (const KnownCount& photo : request.photos) {
+        Expected<GreyPhoto> loaded = LoadGreyPhoto(photo, request.pixelLimit);
+        if (!loaded) {
+            searched.leftOut.push_back(loaded.error());
+        } else if (kept + BytesOf(*loaded) > request.memoryBudget) {
+            searched.leftOut.push_back(OverBudget(photo, request.memoryBudget));
+        } else {
+            kept += BytesOf(*loaded);
+            searched.photos.push_back(std::move(*loaded));
+        }
     }
     return searched;
 }
@@ -195,7 +213,7 @@ Expected<Calibration> Search(SearchedPhotos searched, StripHeights heights, cons
 
 Expected<Calibration> Calibrate(const CalibrationRequest& request) {
     if (request.photos.empty()) return Fail("no photos with known counts to calibrate on");
-    SearchedPhotos searched = LoadGreyPhotos(request.photos, request.pixelLimit);
+    SearchedPhotos searched = LoadGreyPhotos(request);
     if (searched.photos.empty()) return tl::unexpected(NothingToSearch(searched.leftOut));
     Expected<StripHeights> heights = MeasureStrips(SearchedThresholds(), searched.photos, request);
     if (!heights) return tl::unexpected(heights.error());

@@ -4,6 +4,7 @@
 #include "calibration/CalibrationGrid.h"
 #include "counting/CounterSettings.h"
 #include "calibration/RobustChoice.h"
+#include "counting/MemoryBudget.h"
 #include "image/LoadPhoto.h"
 
 #include <atomic>
@@ -31,6 +32,9 @@ struct CalibrationRequest {
     std::function<void(std::size_t done, std::size_t total)> progress;
     // Set from any thread to stop the search; Calibrate then fails with kCalibrationCancelled.
     const std::atomic<bool>* cancel = nullptr;
+    // The grey copies kept for the search take no more than this; a photo that would
+    // pass it is left out, and said so.
+    std::uint64_t memoryBudget = DefaultMemoryBudget();
 };
 
 inline constexpr const char* kCalibrationCancelled = "the calibration was cancelled";

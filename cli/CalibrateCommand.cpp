@@ -88,7 +88,7 @@ Expected<Calibration> Search(const std::vector<KnownCount>& known, const Options
     const auto start = Clock::now();
     Expected<Calibration> found = Calibrate({known, options.jobs, options.PixelLimit(),
                                              [&](std::size_t done, std::size_t total) { progress.Done(done, total); },
-                                             nullptr});
+                                             nullptr, options.MemoryBudget()});
     seconds = std::chrono::duration<double>(Clock::now() - start).count();
     return found;
 }

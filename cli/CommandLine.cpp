@@ -123,6 +123,7 @@ CLI::App* AddCalibrateCommand(CLI::App& app, Options& options, CalibrateOptions&
         ->type_name("FILE");
     AddJobs(*command, options.jobs, "Count on N threads");
     AddMaxPixels(*command, options.maxMegapixels);
+    AddMemoryBudget(*command, options.memoryBudgetMiB);
     return command;
 }
 

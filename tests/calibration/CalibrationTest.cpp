@@ -206,6 +206,19 @@ TEST_F(Station, APhotoOverThePixelLimitIsRefusedAsACountWouldRefuseIt) {
         << calibration.error().message;
 }
 
+// The grey copies kept for the search stay within the memory budget: the photo that would
+// pass it is left out by name, and the search goes on with the others.
+TEST_F(Station, PhotosBeyondTheMemoryBudgetAreLeftOut) {
+    const KnownCount first = Photo(16, 1);
+    const KnownCount second = Photo(17, 2);
+    const std::uint64_t onePhoto = 480 * 360 + 1000;  // room for the grey copy of one station photo
+    const Expected<Calibration> found = Calibrate({{first, second}, 1, kDefaultPixelLimit, {}, nullptr, onePhoto});
+    ASSERT_TRUE(found.has_value()) << found.error().message;
+    ASSERT_EQ(found->leftOut.size(), 1u);
+    EXPECT_THAT(found->leftOut[0].message, StartsWith("photo '" + second.photo.string() + "' is left out"));
+    EXPECT_NE(found->leftOut[0].message.find("memory budget"), std::string::npos);
+}
+
 TEST_F(Station, ACancelledCalibrationStopsWithoutSettings) {
     const std::atomic<bool> cancel{true};
     const Expected<Calibration> calibration = Calibrate({{Photo(16, 1)}, 2, kDefaultPixelLimit, {}, &cancel});
