@@ -42,34 +42,33 @@ void CheckRewrittenReadsBack(const CounterSettings& settings) {
     char text[96];
     std::snprintf(text, sizeof text, "BDLINE=%d\r\nTHRESHOLD=%d\r\nPWIDTH=%d\r\n", settings.bdLine,
                   settings.threshold, settings.pWidth);
-    const SettingsLoad again = ParseSettings(text, "Rewritten.ini");
-    Require(again.ok(), "the rewritten settings are refused: " + again.error);
-    Require(again.settings == settings,
-            "rewritten " + Describe(settings) + " reads back as " + Describe(again.settings));
+    const Expected<CounterSettings> again = ParseSettings(text, "Rewritten.ini");
+    Require(again.has_value(), "the rewritten settings are refused: " + (again ? "" : again.error().message));
+    Require(*again == settings, "rewritten " + Describe(settings) + " reads back as " + Describe(*again));
 }
 
 // A line added at the end overrides that key and leaves the others alone.
 void CheckLastLineWins(const std::string& bytes, const CounterSettings& settings) {
-    const SettingsLoad appended = ParseSettings(bytes + "\nbdline= -7.5 \n", "Appended.ini");
+    const Expected<CounterSettings> appended = ParseSettings(bytes + "\nbdline= -7.5 \n", "Appended.ini");
     CounterSettings expected = settings;
     expected.bdLine = -8;
-    Require(appended.ok(), "a valid line appended to valid settings is refused: " + appended.error);
-    Require(appended.settings == expected,
-            "appending bdline= -7.5 gives " + Describe(appended.settings) + ", not " + Describe(expected));
+    Require(appended.has_value(),
+            "a valid line appended to valid settings is refused: " + (appended ? "" : appended.error().message));
+    Require(*appended == expected, "appending bdline= -7.5 gives " + Describe(*appended) + ", not " + Describe(expected));
 }
 
 void CheckOneInput(const std::string& bytes) {
     const std::filesystem::path file = Folder() / "Tamrex.ini";
     WriteFile(file, bytes);
-    const SettingsLoad load = LoadSettings(file);
+    const Expected<CounterSettings> load = LoadSettings(file);
     Require(ReadFile(file) == bytes, "the settings file changed while it was read");
-    if (!load.ok()) {
-        Require(load.error.find(file.string()) != std::string::npos,
-                "the message does not name the file: " + load.error);
+    if (!load) {
+        Require(load.error().message.find(file.string()) != std::string::npos,
+                "the message does not name the file: " + load.error().message);
         return;
     }
-    CheckRewrittenReadsBack(load.settings);
-    CheckLastLineWins(bytes, load.settings);
+    CheckRewrittenReadsBack(*load);
+    CheckLastLineWins(bytes, *load);
 }
 
 }  // namespace
