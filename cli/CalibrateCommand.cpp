@@ -2,13 +2,13 @@
 
 #include "calibration/KnownCounts.h"
 #include "cli/CalibrationReport.h"
+#include "cli/ProgressLine.h"
 #include "counting/CountInOrder.h"
 #include "settings/SettingsFileWriter.h"
 
 #include <chrono>
-#include <cstdio>
 #include <iostream>
-#include <unistd.h>
+#include <optional>
 
 namespace tamrex::cli {
 namespace {
@@ -31,35 +31,6 @@ int Refuse(const Failure& failure) {
 
 // "THRESHOLD 40 of 127 searched, 12 s left" on stderr, rewritten in place while the
 // search runs, when stderr is a terminal; erased before the report.
-class SearchProgress {
-public:
-    SearchProgress() : shown_(::isatty(STDERR_FILENO)) {}
-    ~SearchProgress() { Clear(); }
-    SearchProgress(const SearchProgress&) = delete;
-    SearchProgress& operator=(const SearchProgress&) = delete;
-
-    void Done(std::size_t done, std::size_t total) {
-        if (!shown_ || done == 0) return;
-        const double seconds = std::chrono::duration<double>(Clock::now() - start_).count();
-        const double left = seconds / static_cast<double>(done) * static_cast<double>(total - done);
-        std::fprintf(stderr, "\r\033[KTHRESHOLD %zu of %zu searched, %.0f s left", done, total, left);
-        std::fflush(stderr);
-        drawn_ = true;
-    }
-
-    void Clear() {
-        if (!drawn_) return;
-        std::fputs("\r\033[K", stderr);
-        std::fflush(stderr);
-        drawn_ = false;
-    }
-
-private:
-    bool shown_;
-    bool drawn_ = false;
-    Clock::time_point start_ = Clock::now();
-};
-
 // The printed counts come from full count runs, not from the search, and carry the
 // check against the thickness learned.
 std::vector<Expected<CountResult>> CountWith(const Calibration& calibration, const std::vector<KnownCount>& known,
@@ -84,10 +55,14 @@ StationSettings StationOf(const Calibration& calibration) {
 }
 
 Expected<Calibration> Search(const std::vector<KnownCount>& known, const Options& options, double& seconds) {
-    SearchProgress progress;
+    // Each step of the search takes a while: worth a line from the first.
+    std::optional<ProgressLine> progress;
     const auto start = Clock::now();
     Expected<Calibration> found = Calibrate({known, options.jobs, options.PixelLimit(),
-                                             [&](std::size_t done, std::size_t total) { progress.Done(done, total); },
+                                             [&](std::size_t done, std::size_t total) {
+                                                 if (!progress) progress.emplace(total, false, "thresholds searched", 1);
+                                                 progress->Done(done);
+                                             },
                                              nullptr, options.MemoryBudget()});
     seconds = std::chrono::duration<double>(Clock::now() - start).count();
     return found;

@@ -29,7 +29,7 @@ int ReadExifOrientation(std::string_view exifPayload) {
     if (exifPayload.size() > kLargestApp1Payload) return kUprightAsStored;
     const std::unique_ptr<ExifData, ExifDataReleaser> data(exif_data_new());
     if (!data) return kUprightAsStored;
-    // Read the entries as stored: following the specification would make libexif add
+    // Read the entries as stored: libexif's option to follow the EXIF standard would add
     // and rewrite entries, work that tells nothing about the orientation.
     exif_data_unset_option(data.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
     exif_data_load_data(data.get(), reinterpret_cast<const unsigned char*>(exifPayload.data()),

@@ -21,7 +21,7 @@ std::string Segment(std::uint8_t marker, const std::string& payload) {
 
 std::string Word(int value) { return {static_cast<char>(value >> 8), static_cast<char>(value & 0xFF)}; }
 
-struct FrameSpec {
+struct FrameRecipe {
     std::uint8_t marker = kSof0;
     int width = 640;
     int height = 480;
@@ -31,13 +31,13 @@ struct FrameSpec {
     int quantTable = 0;
 };
 
-std::string Frame(const FrameSpec& spec) {
-    std::string payload = static_cast<char>(spec.precision) + Word(spec.height) + Word(spec.width) +
-                          static_cast<char>(spec.components);
-    for (int id = 1; id <= spec.components; ++id) {
-        payload += {static_cast<char>(id), static_cast<char>(spec.sampling), static_cast<char>(spec.quantTable)};
+std::string Frame(const FrameRecipe& recipe) {
+    std::string payload = static_cast<char>(recipe.precision) + Word(recipe.height) + Word(recipe.width) +
+                          static_cast<char>(recipe.components);
+    for (int id = 1; id <= recipe.components; ++id) {
+        payload += {static_cast<char>(id), static_cast<char>(recipe.sampling), static_cast<char>(recipe.quantTable)};
     }
-    return Segment(spec.marker, payload);
+    return Segment(recipe.marker, payload);
 }
 
 std::string Scan(const std::vector<int>& ids, int ss = 0, int se = 63, int ah = 0, int al = 0) {
@@ -52,7 +52,7 @@ const std::string kTables = Segment(kDqt, std::string(65, '\x01')) + Segment(kDh
 // A stuffed 0xFF and a restart marker, neither of which ends a scan.
 const std::string kData{"\x12\x34\xFF\x00\x56\xFF\xD0\x78", 8};
 
-std::string Baseline(const FrameSpec& frame = {}) {
+std::string Baseline(const FrameRecipe& frame = {}) {
     return kSoiBytes + kTables + Frame(frame) + Scan({1, 2, 3}) + kData + kEoiBytes;
 }
 
