@@ -1,7 +1,7 @@
 #pragma once
 
 #include "base/Expected.h"
-#include "counting/SecondLook.h"
+#include "look/SecondLook.h"
 
 #include <array>
 #include <cstdint>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "counting/SecondLook.h"
+#include "look/SecondLook.h"
 #include "overlay/Canvas.h"
 
 #include <vector>

@@ -1,4 +1,4 @@
-#include "counting/SecondLookBand.h"
+#include "look/SecondLookBand.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,6 +1,6 @@
-#include "counting/SecondLookSeams.h"
+#include "look/SecondLookSeams.h"
 
-#include "counting/SecondLookProfile.h"
+#include "look/SecondLookProfile.h"
 
 #include <algorithm>
 #include <cmath>

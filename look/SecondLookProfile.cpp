@@ -1,4 +1,4 @@
-#include "counting/SecondLookProfile.h"
+#include "look/SecondLookProfile.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "counting/SecondLookPitch.h"
+#include "look/SecondLookPitch.h"
 
 #include <algorithm>
 #include <cstddef>

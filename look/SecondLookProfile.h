@@ -1,7 +1,7 @@
 #pragma once
 
-#include "counting/SecondLookColumns.h"
-#include "counting/SecondLookEdges.h"
+#include "look/SecondLookColumns.h"
+#include "look/SecondLookEdges.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "counting/SecondLookValleys.h"
+#include "look/SecondLookValleys.h"
 
 #include <algorithm>
 #include <cmath>

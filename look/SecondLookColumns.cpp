@@ -1,4 +1,4 @@
-#include "counting/SecondLookColumns.h"
+#include "look/SecondLookColumns.h"
 
 #include <algorithm>
 #include <memory>

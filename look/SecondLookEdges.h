@@ -1,8 +1,8 @@
 #pragma once
 
 #include "base/Expected.h"
-#include "counting/SecondLookColumns.h"
-#include "counting/SecondLookCurve.h"
+#include "look/SecondLookColumns.h"
+#include "look/SecondLookCurve.h"
 
 #include <cstddef>
 

@@ -1,13 +1,13 @@
-#include "counting/SecondLook.h"
+#include "look/SecondLook.h"
 
-#include "counting/SecondLookChain.h"
-#include "counting/SecondLookColumns.h"
-#include "counting/SecondLookEdges.h"
-#include "counting/SecondLookMedian.h"
-#include "counting/SecondLookPitch.h"
-#include "counting/SecondLookProfile.h"
-#include "counting/SecondLookSeams.h"
-#include "counting/SecondLookValleys.h"
+#include "look/SecondLookChain.h"
+#include "look/SecondLookColumns.h"
+#include "look/SecondLookEdges.h"
+#include "look/SecondLookMedian.h"
+#include "look/SecondLookPitch.h"
+#include "look/SecondLookProfile.h"
+#include "look/SecondLookSeams.h"
+#include "look/SecondLookValleys.h"
 
 #include <cmath>
 #include <optional>

@@ -1,6 +1,6 @@
-#include "counting/SecondLookEdges.h"
+#include "look/SecondLookEdges.h"
 
-#include "counting/SecondLookBand.h"
+#include "look/SecondLookBand.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,9 +1,9 @@
-#include "counting/SecondLook.h"
+#include "look/SecondLook.h"
 
-#include "counting/SecondLookChain.h"
-#include "counting/SecondLookPitch.h"
-#include "counting/SecondLookProfile.h"
-#include "counting/SecondLookValleys.h"
+#include "look/SecondLookChain.h"
+#include "look/SecondLookPitch.h"
+#include "look/SecondLookProfile.h"
+#include "look/SecondLookValleys.h"
 #include "image/Bitmap.h"
 #include "tools/photo/StackPhoto.h"
 

@@ -1,6 +1,6 @@
-#include "counting/SecondLookChain.h"
+#include "look/SecondLookChain.h"
 
-#include "counting/SecondLookMedian.h"
+#include "look/SecondLookMedian.h"
 
 #include <algorithm>
 #include <cmath>

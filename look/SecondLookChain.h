@@ -1,6 +1,6 @@
 #pragma once
 
-#include "counting/SecondLookValleys.h"
+#include "look/SecondLookValleys.h"
 
 #include <vector>
 

@@ -1,4 +1,4 @@
-#include "counting/SecondLookCurve.h"
+#include "look/SecondLookCurve.h"
 
 #include <algorithm>
 #include <array>

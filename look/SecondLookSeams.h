@@ -1,8 +1,8 @@
 #pragma once
 
-#include "counting/SecondLook.h"
-#include "counting/SecondLookColumns.h"
-#include "counting/SecondLookEdges.h"
+#include "look/SecondLook.h"
+#include "look/SecondLookColumns.h"
+#include "look/SecondLookEdges.h"
 
 #include <vector>
 
