@@ -23,17 +23,17 @@ std::string Row(const std::vector<std::string>& fields) {
 
 std::string CsvHeader() {
     return Row({"file", "count", "pass1", "pass2", "pass3", "pass4", "strip_width", "strip_height", "ms",
-                "second_count", "height_boards", "flags", "error"});
+                "second_count", "second_look_error", "height_boards", "flags", "error"});
 }
 
 std::string CsvRow(const PhotoReport& report) {
-    if (!report.count) return Row({report.photo, "", "", "", "", "", "", "", "", "", "", "", report.Errors()});
+    if (!report.count) return Row({report.photo, "", "", "", "", "", "", "", "", "", "", "", "", report.Errors()});
     const CountResult& result = *report.count;
     const auto& passes = result.passLines;
     return Row({report.photo, std::to_string(result.count()), std::to_string(passes[0]),
                 std::to_string(passes[1]), std::to_string(passes[2]), std::to_string(passes[3]),
                 std::to_string(result.stripWidth), std::to_string(result.stripHeight),
-                std::to_string(result.milliseconds), SecondCountField(result), HeightBoardsField(result),
+                std::to_string(result.milliseconds), SecondCountField(result), SecondLookErrorField(result), HeightBoardsField(result),
                 FlagsField(result),
                 report.Errors()});
 }

@@ -24,9 +24,10 @@ std::string Joined(const std::vector<std::string>& codes, const char* between) {
     return text;
 }
 
-// " second look 21": the independent count beside the count of the rules.
+// " second look 21": the independent count beside the count of the rules, or why there is none.
 std::string SecondLookText(const CountResult& result) {
-    return result.secondLook ? " second look " + std::to_string(result.secondLook->boards) : std::string();
+    if (result.secondLook) return " second look " + std::to_string(result.secondLook->boards);
+    return " second look none (" + result.secondLookError + ")";
 }
 
 // " height 20.6 boards; check: count-off-height": what the check on the count found.
@@ -49,6 +50,10 @@ std::string SecondCountField(const CountResult& result) {
     return result.secondLook ? std::to_string(result.secondLook->boards) : std::string();
 }
 
+std::string SecondLookErrorField(const CountResult& result) {
+    return result.secondLook ? std::string() : result.secondLookError;
+}
+
 std::string JsonLine(const PhotoReport& report) {
     nlohmann::ordered_json line;
     line["file"] = report.photo;
@@ -58,6 +63,7 @@ std::string JsonLine(const PhotoReport& report) {
         line["strip"] = {result->stripWidth, result->stripHeight};
         line["ms"] = result->milliseconds;
         line["second_count"] = result->secondLook ? nlohmann::ordered_json(result->secondLook->boards) : nullptr;
+        if (!result->secondLook) line["second_look_error"] = result->secondLookError;
         if (result->heightBoards) line["height_boards"] = RoundedHeight(*result->heightBoards);
         line["flags"] = result->flags;
         if (!result->warning.empty()) line["warning"] = result->warning;

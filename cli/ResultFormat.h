@@ -20,7 +20,9 @@ std::string TextLine(const CountResult& result);
 // ("" without one), and the flag codes joined by ";" ("" when the count looks regular).
 std::string HeightBoardsField(const CountResult& result);
 std::string FlagsField(const CountResult& result);
-// The second look's count for a CSV field; empty when it found no stack.
+// The second look's count for a CSV field, empty when it has none; and why it has none,
+// empty when it has one.
 std::string SecondCountField(const CountResult& result);
+std::string SecondLookErrorField(const CountResult& result);
 
 }  // namespace tamrex::cli

@@ -73,6 +73,8 @@ Expected<CountResult> BoardCounter::CountPhoto(const CountRequest& request, Coun
     const double prior = request.thickness >= kThinnestBoardRows ? request.thickness : 0;
     if (Expected<SecondCount> second = LookAgain(sourceImage.get(), prior)) {
         result.secondLook = std::move(*second);
+    } else {
+        result.secondLookError = std::move(second.error().message);
     }
     // Fresh strips are copied from the first one, so the photo is no longer needed.
     sourceImage.reset();

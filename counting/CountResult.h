@@ -42,8 +42,10 @@ struct CountResult {
     std::vector<std::string> flags;
 
     // The second look: an independent count from the photo's grey levels, with the
-    // seams it followed. None when it found no stack. Never changes the count above.
+    // seams it followed; when it has none, `secondLookError` says why, in words a person
+    // can act on. Never changes the count above.
     std::optional<SecondCount> secondLook;
+    std::string secondLookError;
 
     int count() const { return lineTotal + 1; }  // boards = lines between them + 1
 };

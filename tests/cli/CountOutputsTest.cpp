@@ -68,16 +68,17 @@ TEST_F(CountOutputs, CsvHasAHeaderAndOneRowPerPhotoInOrderWithFailuresInTheirRow
     const std::vector<std::string> rows = Rows(run.out);
     ASSERT_EQ(rows.size(), 4u) << run.out;
     EXPECT_EQ(rows[0],
-              "file,count,pass1,pass2,pass3,pass4,strip_width,strip_height,ms,second_count,height_boards,flags,error");
+              "file,count,pass1,pass2,pass3,pass4,strip_width,strip_height,ms,second_count,second_look_error,height_boards,flags,error");
     const std::vector<std::string> counted = Fields(rows[1]);
-    ASSERT_EQ(counted.size(), 13u) << rows[1];
+    ASSERT_EQ(counted.size(), 14u) << rows[1];
     EXPECT_EQ(counted[0], "stack.jpg");
     EXPECT_EQ(counted[1], "18");
     EXPECT_EQ(counted[9], "18") << "the second look";
-    EXPECT_EQ(counted[10], "17.8") << "444 strip rows over a PWIDTH of 25";
-    EXPECT_EQ(counted[11], "") << "a regular count has no flags";
-    EXPECT_EQ(counted[12], "") << "a counted photo has no error";
-    EXPECT_EQ(rows[2].rfind("bad.jpg,,,,,,,,,,,,cannot read photo 'bad.jpg': not a JPEG file", 0), 0u) << rows[2];
+    EXPECT_EQ(counted[10], "") << "a second look that counted has no reason to give";
+    EXPECT_EQ(counted[11], "17.8") << "444 strip rows over a PWIDTH of 25";
+    EXPECT_EQ(counted[12], "") << "a regular count has no flags";
+    EXPECT_EQ(counted[13], "") << "a counted photo has no error";
+    EXPECT_EQ(rows[2].rfind("bad.jpg,,,,,,,,,,,,,cannot read photo 'bad.jpg': not a JPEG file", 0), 0u) << rows[2];
     std::vector<std::string> again = Fields(rows[3]);
     again[8] = counted[8];
     EXPECT_EQ(again, counted) << "the same photo gives the same row but for its time";
@@ -94,7 +95,7 @@ TEST_F(CountOutputs, TheCheckOnACountIsReportedInEveryFormat) {
               " ms) second look 18 height 22.2 boards; check: second-count-differs, count-off-height, no-line\n");
     const std::vector<std::string> row = Fields(Rows(Count("--csv stack.jpg").out).at(1));
     EXPECT_EQ(std::vector<std::string>(row.begin() + 9, row.end()),
-              (std::vector<std::string>{"18", "22.2", "second-count-differs;count-off-height;no-line", ""}));
+              (std::vector<std::string>{"18", "", "22.2", "second-count-differs;count-off-height;no-line", ""}));
     const nlohmann::json json = nlohmann::json::parse(Count("--json stack.jpg").out);
     EXPECT_EQ(json["count"], 1) << "a flag never changes the count";
     EXPECT_EQ(json["second_count"], 18);
