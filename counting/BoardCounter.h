@@ -24,6 +24,8 @@ struct CountRequest {
     // The station's board thickness in pixel rows, for the check on the count; 0 when
     // unknown.
     double thickness = 0;
+    // What the second look is told: the calibrated pitch, and the frame a person drew.
+    LookRequest look{};
 };
 
 // The working state of one count run and its stages. A window or a worker thread

@@ -69,9 +69,10 @@ Expected<CountResult> BoardCounter::CountPhoto(const CountRequest& request, Coun
     imgHeight = static_cast<int>(FreeImage_GetHeight(binaryImage.get()));
     const int pictureHeight = imgHeight;
     if (!DetectBand()) return Fail(NoBandError(request.photo));
-    // A thickness too thin to be a board's (a tiny PWIDTH standing in for it) is no prior.
-    const double prior = request.thickness >= kThinnestBoardRows ? request.thickness : 0;
-    if (Expected<SecondCount> second = LookAgain(sourceImage.get(), prior)) {
+    // A thickness too thin to be a board's is no hint.
+    LookRequest look = request.look;
+    if (look.thicknessPrior < kThinnestBoardRows) look.thicknessPrior = 0;
+    if (Expected<SecondCount> second = LookAgain(sourceImage.get(), look)) {
         result.secondLook = std::move(*second);
     } else {
         result.secondLookError = std::move(second.error().message);

@@ -1,52 +1,21 @@
 #include "look/SecondLook.h"
 
-#include "look/SecondLookChain.h"
-#include "look/SecondLookColumns.h"
-#include "look/SecondLookEdges.h"
-#include "look/SecondLookMedian.h"
-#include "look/SecondLookPitch.h"
-#include "look/SecondLookProfile.h"
-#include "look/SecondLookSeams.h"
-#include "look/SecondLookValleys.h"
+#include "look/AlignedStack.h"
+#include "look/BoardCount.h"
+#include "look/GreyStrips.h"
+#include "look/Pitch.h"
+#include "look/SeamFlow.h"
+#include "look/SeamLines.h"
+#include "look/StackRegion.h"
 
+#include <algorithm>
 #include <cmath>
-#include <optional>
 #include <sstream>
 
 namespace tamrex {
 namespace {
 
-constexpr double kShoulderReach = 0.6;   // pitches either side of a seam where the boards' light is taken
-constexpr double kClearSeamShare = 0.1;  // of the boards' level: a seam this deep shows without repetition
-
-// A stack of one to three boards does not repeat often enough for the autocorrelation;
-// its clear seams tell the pitch instead. Nothing when it shows none.
-std::optional<double> PitchFromClearSeams(const std::vector<double>& profile) {
-    const double steps = static_cast<double>(profile.size());
-    std::vector<Valley> clear = FindValleys(profile, steps / 4);
-    const double least = kClearSeamShare * LowerMedian(profile);
-    std::erase_if(clear, [least](const Valley& valley) { return valley.depth < least; });
-    if (clear.empty()) return std::nullopt;
-    return (steps + clear.front().width) / (static_cast<double>(clear.size()) + 1);
-}
-
-// The pitches worth a chain: those the profile shows, measured, first; then the
-// calibrated one, which competes with them so that boards other than the station's
-// usual ones do not fool the count.
-Expected<std::vector<double>> PitchesInSteps(const std::vector<double>& profile, double thicknessPrior,
-                                             double rowsPerStep) {
-    std::vector<double> pitches = RepeatingPitches(profile);
-    if (pitches.empty()) {
-        if (const std::optional<double> pitch = PitchFromClearSeams(profile)) pitches.push_back(*pitch);
-    }
-    if (thicknessPrior > 0) pitches.push_back(thicknessPrior / rowsPerStep);
-    if (pitches.empty()) {
-        return Fail(
-            "no seams found: the stack's light band shows no dark lines between boards, as for a single "
-            "board or seams too faint to see; give the board thickness from calibration to count it");
-    }
-    return pitches;
-}
+constexpr double kBridgedPitches = 1.5;
 
 // Boards thinner than a few rows would leave no room for a seam the photo could show.
 std::string PriorProblem(double thicknessPrior) {
@@ -57,27 +26,69 @@ std::string PriorProblem(double thicknessPrior) {
     return text.str();
 }
 
+// The frame in the photo's own numbering, cut to the photo.
+Expected<PhotoArea> AreaOf(FIBITMAP* photo, const std::optional<PhotoFrame>& frame) {
+    const int width = photo ? static_cast<int>(FreeImage_GetWidth(photo)) : 0;
+    const int height = photo ? static_cast<int>(FreeImage_GetHeight(photo)) : 0;
+    if (!frame) return PhotoArea{0, 0, width, height};
+    const int left = std::clamp(frame->x, 0, width), right = std::clamp(frame->x + frame->width, 0, width);
+    const int top = std::clamp(frame->y, 0, height), bottom = std::clamp(frame->y + frame->height, 0, height);
+    if (frame->width <= 0 || frame->height <= 0 || right <= left || bottom <= top) {
+        return Fail("the frame " + FrameText(*frame) + " does not lie on the photo, which is " + std::to_string(width) +
+                    " x " + std::to_string(height) + " pixels; frame the stack again");
+    }
+    return PhotoArea{left, height - bottom, right - left, bottom - top};
+}
+
+SecondCount Drawn(const GreyStrips& strips, const AlignedStack& stack, const BoardCount& count) {
+    SecondCount second;
+    second.boards = count.boards;
+    second.thickness = count.pitch;
+    second.height = count.top - count.bottom;
+    second.pastBottom = count.pastBottom;
+    second.pastTop = count.pastTop;
+    for (double seam : count.seams) second.seams.push_back(SeamLine(strips, stack, seam, count.pitch, count.seamDepth));
+    second.bottomEdge = EndLine(strips, stack, count.bottom, count.pitch, count.seamDepth);
+    second.topEdge = EndLine(strips, stack, count.top, count.pitch, count.seamDepth);
+    return second;
+}
+
+// The stack's rows: where most strips line up, bridging the smooth middles of thick
+// boards, which line up with nothing. A first look, bridging two windows, finds the
+// pitch; the second bridges one and a half pitches, or of the calibrated pitch when
+// that is longer.
+RowSpan RowsOfStack(const AlignedStack& stack, int reach, double prior) {
+    const RowSpan first = StackRows(stack, 2 * reach);
+    double pitch = prior;
+    if (first.last - first.first >= reach) {
+        const std::vector<double> pitches = CandidatePitches(stack.profile, first.first, first.last, 0);
+        if (!pitches.empty()) pitch = std::max(pitch, pitches.front());
+    }
+    return StackRows(stack, std::max(2 * reach, static_cast<int>(kBridgedPitches * pitch)));
+}
+
 }  // namespace
 
-Expected<SecondCount> LookAgain(FIBITMAP* photo, double thicknessPrior) {
-    if (const std::string problem = PriorProblem(thicknessPrior); !problem.empty()) return Fail(problem);
-    const Expected<GreyColumns> columns = SampleColumns(photo);
-    if (!columns) return tl::unexpected(columns.error());
-    const Expected<StackEdges> edges = FindStackEdges(*columns);
-    if (!edges) return tl::unexpected(edges.error());
-    const double height = edges->HeightAt(columns->width / 2.0);
-    const int steps = static_cast<int>(std::lround(height));
-    const double rowsPerStep = height / steps;
-    const std::vector<double> profile = RectifiedProfile(*columns, *edges, steps);
-    const Expected<std::vector<double>> pitches = PitchesInSteps(profile, thicknessPrior, rowsPerStep);
-    if (!pitches) return tl::unexpected(pitches.error());
-    const std::vector<Valley> valleys = FindValleys(profile, kShoulderReach * pitches->front());
-    const SeamLook seam = TypicalSeam(valleys, steps, pitches->front(), LowerMedian(profile));
-    const SeamChain chain = ChainOfSeams(valleys, steps, *pitches, seam);
-    const double thickness = chain.pitch * rowsPerStep;
-    return SecondCount{chain.boards, thickness,
-                       FollowSeams(*columns, *edges, chain.seams, steps, thickness, seam.depth),
-                       EdgeLine(*columns, *edges, edges->top), EdgeLine(*columns, *edges, edges->bottom)};
+Expected<SecondCount> LookAgain(FIBITMAP* photo, const LookRequest& request) {
+    if (const std::string problem = PriorProblem(request.thicknessPrior); !problem.empty()) return Fail(problem);
+    const Expected<PhotoArea> area = AreaOf(photo, request.frame);
+    if (!area) return tl::unexpected(area.error());
+    const Expected<GreyStrips> strips = SampleStrips(photo, *area);
+    if (!strips) return tl::unexpected(strips.error());
+    const SeamFlow flow = FlowBetween(*strips);
+    const Expected<StackRegion> region = FindStackRegion(flow);
+    if (!region) return tl::unexpected(region.error());
+    const AlignedStack stack = AlignStack(*strips, flow, *region);
+    const int reach = flow.reach * flow.rowsPerStep;
+    const RowSpan rows = RowsOfStack(stack, reach, request.thicknessPrior);
+    if (rows.last - rows.first < reach) {
+        return Fail("no stack found: the lines across the photo do not line up over enough rows to be a stack's "
+                    "seams; photograph the stack edge-on with its boards across the picture, or frame it by hand");
+    }
+    const StackSpan span{rows.first, rows.last, rows.first <= reach, rows.last >= strips->Height() - 1 - reach};
+    const Expected<BoardCount> count = CountBoards(stack.profile, span, request.thicknessPrior);
+    if (!count) return tl::unexpected(count.error());
+    return Drawn(*strips, stack, *count);
 }
 
 }  // namespace tamrex

@@ -104,7 +104,7 @@ TEST(LineOverlay, DashesTheSecondLooksSeams) {
     const BitmapHandle photo = PlainPhoto(200, 150);
     CountResult result = HandMadeCount();
     // Photo row 52 lies between the lines and their labels.
-    result.secondLook = SecondCount{7, 14.0, {{{30, 52.0}, {190, 52.0}}}, {}, {}};
+    result.secondLook = SecondCount{.boards = 7, .thickness = 14.0, .seams = {{{30, 52.0}, {190, 52.0}}}};
     const BitmapHandle overlay = DrawLineOverlay(photo.get(), result);
     ASSERT_TRUE(overlay);
     const Rgb white{255, 255, 255};

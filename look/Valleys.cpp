@@ -1,4 +1,4 @@
-#include "look/SecondLookValleys.h"
+#include "look/Valleys.h"
 
 #include <algorithm>
 #include <cmath>
