@@ -180,6 +180,12 @@ Failure NothingToSearch(const std::vector<Failure>& leftOut) {
     return Failure{"none of the " + std::to_string(leftOut.size()) + " photos can be calibrated on: " + reasons};
 }
 
+std::vector<CountedPhoto> CountedPhotos(const std::vector<GreyPhoto>& photos) {
+    std::vector<CountedPhoto> counted;
+    for (const GreyPhoto& photo : photos) counted.push_back({photo.grey.get(), photo.boards});
+    return counted;
+}
+
 // THRESHOLD 16 levels either way (8 steps of 2), BDLINE 2 steps, PWIDTH a tenth of a board.
 std::array<int, 3> NeighbourhoodReach(int boardRows) {
     return {8, 2, std::max(1, static_cast<int>(std::lround(0.1 * boardRows)))};
@@ -204,7 +210,11 @@ Expected<Calibration> Search(SearchedPhotos searched, StripHeights heights, cons
                             NeighbourhoodReach(boardRows)};
     calibration.choice = ChooseMostRobust(scores, basis);
     calibration.settings = SettingsAt(grid, calibration.choice.position);
-    calibration.thickness = MedianBoardRows(heights.rows[calibration.choice.position[0]], boards);
+    calibration.secondLook = LearnForSecondLook(CountedPhotos(searched.photos), request.frame);
+    calibration.frame = request.frame;
+    calibration.thickness = calibration.secondLook.pitch > 0
+                                ? calibration.secondLook.pitch
+                                : MedianBoardRows(heights.rows[calibration.choice.position[0]], boards);
     calibration.leftOut = std::move(searched.leftOut);
     return calibration;
 }

@@ -2,6 +2,7 @@
 
 #include "base/Expected.h"
 #include "calibration/CalibrationGrid.h"
+#include "calibration/LookLearning.h"
 #include "counting/CounterSettings.h"
 #include "calibration/RobustChoice.h"
 #include "counting/MemoryBudget.h"
@@ -10,6 +11,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -35,6 +37,9 @@ struct CalibrationRequest {
     // The grey copies kept for the search take no more than this; a photo that would
     // pass it is left out, and said so.
     std::uint64_t memoryBudget = DefaultMemoryBudget();
+    // Where the stack lies in every photo, when a person framed it: the second look
+    // learns inside it.
+    std::optional<PhotoFrame> frame{};
 };
 
 inline constexpr const char* kCalibrationCancelled = "the calibration was cancelled";
@@ -43,8 +48,12 @@ struct Calibration {
     CalibrationGrid grid;
     CounterSettings settings;  // the chosen settings
     // The board thickness learned from the known photos, in pixel rows with decimals,
-    // for the check on every count; 0 when it could not be learned.
+    // for the check on every count and as the second look's hint: its pitch where it
+    // found the stacks, else the strips' height over the count; 0 when it could not be
+    // learned.
     double thickness = 0;
+    LookLearning secondLook;  // what the second look learned and how it counts the photos with it
+    std::optional<PhotoFrame> frame;  // the frame it was learned in, to keep with the settings
     RobustChoice choice;       // their score and plateau, in grid positions
     // Why each photo the search had to leave out was left out, in the order given.
     std::vector<Failure> leftOut;

@@ -29,6 +29,11 @@ int Refuse(const Failure& failure) {
     return 1;
 }
 
+StationSettings StationOf(const Calibration& calibration) {
+    if (calibration.thickness <= 0) return {calibration.settings, std::nullopt, calibration.frame};
+    return {calibration.settings, calibration.thickness, calibration.frame};
+}
+
 // "THRESHOLD 40 of 127 searched, 12 s left" on stderr, rewritten in place while the
 // search runs, when stderr is a terminal; erased before the report.
 // The printed counts come from full count runs, not from the search, and carry the
@@ -37,7 +42,8 @@ std::vector<Expected<CountResult>> CountWith(const Calibration& calibration, con
                                              const Options& options) {
     std::vector<CountRequest> requests;
     for (const KnownCount& photo : known)
-        requests.push_back({photo.photo, calibration.settings, {}, options.PixelLimit(), calibration.thickness});
+        requests.push_back({photo.photo, calibration.settings, {}, options.PixelLimit(), calibration.thickness,
+                            StationOf(calibration).Look()});
     std::vector<Expected<CountResult>> results;
     CountInOrder(requests, options.jobs,
                  [&](std::size_t, const Expected<CountResult>& result) { results.push_back(result); });
@@ -49,11 +55,6 @@ std::vector<std::string> IniComments(const Calibration& calibration, std::size_t
             "it counted " + std::to_string(calibration.choice.score.exact) + " of them exactly"};
 }
 
-StationSettings StationOf(const Calibration& calibration) {
-    if (calibration.thickness <= 0) return {calibration.settings, std::nullopt};
-    return {calibration.settings, calibration.thickness};
-}
-
 Expected<Calibration> Search(const std::vector<KnownCount>& known, const Options& options, double& seconds) {
     // Each step of the search takes a while: worth a line from the first.
     std::optional<ProgressLine> progress;
@@ -63,7 +64,7 @@ Expected<Calibration> Search(const std::vector<KnownCount>& known, const Options
                                                  if (!progress) progress.emplace(total, false, "thresholds searched", 1);
                                                  progress->Done(done);
                                              },
-                                             nullptr, options.MemoryBudget()});
+                                             nullptr, options.MemoryBudget(), options.frame});
     seconds = std::chrono::duration<double>(Clock::now() - start).count();
     return found;
 }

@@ -31,6 +31,18 @@ std::string Searched(const Calibration& calibration, std::size_t photos, double 
            ", " + Axis("PWIDTH", grid.pWidths) + "\n";
 }
 
+// What the second look learned: the thickness, and how it counts the photos with it.
+std::string ThicknessLine(const Calibration& calibration, std::size_t photos) {
+    if (calibration.thickness <= 0) return "";
+    std::string text = "  a board is " + OneDecimal(calibration.thickness) + " rows thick";
+    const LookLearning& look = calibration.secondLook;
+    if (look.pitch <= 0) return text + " (from the strips: the second look found no stack in these photos)\n";
+    text += "; with it the second look counts " + std::to_string(look.exact) + " of " + std::to_string(photos) +
+            " photos exactly";
+    if (calibration.frame) text += " inside the frame " + FrameText(*calibration.frame);
+    return text + "\n";
+}
+
 std::string Chosen(const Calibration& calibration, std::size_t photos) {
     const CalibrationGrid& grid = calibration.grid;
     const RobustChoice& choice = calibration.choice;
@@ -46,8 +58,7 @@ std::string Chosen(const Calibration& calibration, std::size_t photos) {
     text += "  the settings around it count " + Percent(choice.neighbourhoodExact) +
             " of the photos exactly; its lines are one board apart to within " +
             Percent(choice.score.gapDeviation) + "\n";
-    if (calibration.thickness > 0) text += "  a board is " + OneDecimal(calibration.thickness) + " rows thick\n";
-    return text;
+    return text + ThicknessLine(calibration, photos);
 }
 
 std::string PhotoLine(const KnownCount& known, const Expected<CountResult>& counted) {
@@ -58,6 +69,7 @@ std::string PhotoLine(const KnownCount& known, const Expected<CountResult>& coun
     const int off = counted->count() - known.boards;
     if (off > 0) line += " (" + std::to_string(off) + " too many)";
     if (off < 0) line += " (" + std::to_string(-off) + " too few)";
+    if (counted->secondLook) line += ", second look " + std::to_string(counted->secondLook->boards);
     for (std::size_t flag = 0; flag < counted->flags.size(); ++flag)
         line += (flag == 0 ? "; check: " : ", ") + counted->flags[flag];
     return line + "\n";

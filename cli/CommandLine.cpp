@@ -67,6 +67,19 @@ std::string PictureNameProblem(const std::string& name) {
     return usable ? std::string() : usable.error().message;
 }
 
+// The same frame for a count and for a calibration, which learns with it and keeps it.
+void AddRegion(CLI::App& app, std::optional<PhotoFrame>& frame, const std::string& what) {
+    app.add_option_function<std::string>(
+           "--region",
+           [&frame](const std::string& text) {
+               const Expected<PhotoFrame> parsed = ParseFrame(text);
+               if (!parsed) throw CLI::ValidationError("--region", parsed.error().message);
+               frame = *parsed;
+           },
+           what)
+        ->type_name("X,Y,W,H");
+}
+
 unsigned DefaultJobs() { return std::max(1u, std::thread::hardware_concurrency()); }
 
 void AddCountOptions(CLI::App& app, Options& options) {
@@ -75,6 +88,9 @@ void AddCountOptions(CLI::App& app, Options& options) {
     AddSettingOverride(app, "--bdline", options.bdLine, "Dark pixels per row that make a line row");
     AddSettingOverride(app, "--threshold", options.threshold, "Binarisation level, 0 to 255", 0, 255);
     AddSettingOverride(app, "--pwidth", options.pWidth, "Board thickness in pixel rows");
+    AddRegion(app, options.frame,
+              "Where the stack is, in pixels of the upright photo from its top left corner: the\n"
+              "second look counts inside this frame (overrides REGION in the settings file)");
     app.add_option("--line-map", options.lineMapFile,
                    "Write the line map of the photo to FILE as a 1-bit BMP (one photo only)")
         ->type_name("FILE");
@@ -121,6 +137,9 @@ CLI::App* AddCalibrateCommand(CLI::App& app, Options& options, CalibrateOptions&
     command
         ->add_option("--write-ini", calibrate.iniFile, "Write the settings found to FILE as a settings file")
         ->type_name("FILE");
+    AddRegion(*command, options.frame,
+              "Where the stack is in every photo, in pixels of the upright photo from its top\n"
+              "left corner: the second look learns inside this frame, and --write-ini keeps it");
     AddJobs(*command, options.jobs, "Count on N threads");
     AddMaxPixels(*command, options.maxMegapixels);
     AddMemoryBudget(*command, options.memoryBudgetMiB);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "calibration/KnownCounts.h"
+#include "look/PhotoFrame.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -22,6 +23,7 @@ struct Options {
     std::optional<int> bdLine;
     std::optional<int> threshold;
     std::optional<int> pWidth;
+    std::optional<PhotoFrame> frame;  // --region: where the second look reads the stack
     std::filesystem::path lineMapFile;
     std::filesystem::path overlayFile;
     bool json = false;

@@ -15,8 +15,8 @@ namespace {
 std::vector<CountRequest> RequestsFor(const Options& options, const StationSettings& station) {
     std::vector<CountRequest> requests;
     for (const auto& photo : options.photos) {
-        requests.push_back(
-            {photo, station.counter, options.lineMapFile, options.PixelLimit(), station.Thickness()});
+        requests.push_back({photo, station.counter, options.lineMapFile, options.PixelLimit(), station.Thickness(),
+                            station.Look()});
     }
     return requests;
 }

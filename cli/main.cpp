@@ -12,10 +12,12 @@ namespace {
 using tamrex::CounterSettings;
 using tamrex::cli::Options;
 
-void ApplyOverrides(const Options& options, CounterSettings& settings) {
+void ApplyOverrides(const Options& options, tamrex::StationSettings& station) {
+    CounterSettings& settings = station.counter;
     if (options.bdLine) settings.bdLine = static_cast<std::int16_t>(*options.bdLine);
     if (options.threshold) settings.threshold = static_cast<std::int16_t>(*options.threshold);
     if (options.pWidth) settings.pWidth = static_cast<std::int16_t>(*options.pWidth);
+    if (options.frame) station.frame = options.frame;
 }
 
 }  // namespace
@@ -38,6 +40,6 @@ int main(int argc, char** argv) {
                   << "\nFix the settings file, or name another with --ini.\n";
         return 1;
     }
-    ApplyOverrides(options, station->counter);
+    ApplyOverrides(options, *station);
     return tamrex::cli::RunCount(options, *station);
 }

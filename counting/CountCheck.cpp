@@ -31,13 +31,14 @@ void CheckCount(const CountRequest& request, CountResult& result) {
     result.flags.clear();
     result.heightBoards.reset();
     if (const double thickness = ThicknessOf(request); thickness > 0)
-        result.heightBoards = result.stripHeight / thickness;
+        result.heightBoards = (result.secondLook ? result.secondLook->height : result.stripHeight) / thickness;
     const bool secondAgrees = result.secondLook && result.secondLook->boards == result.count();
     if (result.secondLook && !secondAgrees) Raise(result, "second-count-differs");
     if (!secondAgrees && result.heightBoards && std::abs(result.count() - *result.heightBoards) > kMostBoardsOffHeight)
         Raise(result, "count-off-height");
     if (result.lineTotal == 0) Raise(result, "no-line");
     if (result.orientation != 1) Raise(result, "turned");
+    if (result.secondLook && result.secondLook->PastFrame()) Raise(result, "stack-past-frame");
 }
 
 }  // namespace tamrex

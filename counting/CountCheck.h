@@ -25,6 +25,8 @@ inline constexpr FlagText kFlagTexts[] = {
                 "that THRESHOLD suits its light."},
     {"second-count-differs", "The second look, which follows the seams in the photo's grey levels, counts a "
                              "different number of boards: compare its dashed seams with the lines."},
+    {"stack-past-frame", "The stack runs past the edge of the photo: boards outside it could not be counted; "
+                         "photograph the whole stack."},
     {"turned", "The photo was stored on its side or upside down and was turned upright before it was counted: "
                "check that the boards lie across the picture."},
 };
@@ -33,7 +35,8 @@ inline constexpr FlagText kFlagTexts[] = {
 // does not know, so that a newer code is still shown.
 std::string FlagSentence(std::string_view code);
 
-// The check on a count run's result: fills in its height in boards, from the
+// The check on a count run's result: fills in the stack's height in boards (the
+// second look's measure of the stack where it found one, else the strip's), in the
 // request's board thickness or, without one, PWIDTH (neither: no height), and the
 // flags of every reason to doubt the count. When the second look counted the same,
 // two independent counts agree and the height, which a thickness set a little off

@@ -34,7 +34,7 @@ struct CountResult {
     // Whether the line map asked for was written; the count stands either way.
     Outcome lineMapWrite;
 
-    // The check on the count: the strip's height in boards of the station's thickness
+    // The check on the count: the stack's height in boards of the station's thickness
     // (none without a thickness), and the reasons to look at this count (see
     // CountCheck.h), empty when it looks regular. Advice only: the count stays the
     // count of the rules.

@@ -33,6 +33,7 @@ std::string SettingsFileText(const StationSettings& settings, const std::vector<
     text += "THRESHOLD=" + std::to_string(settings.counter.threshold) + "\r\n";
     text += "PWIDTH=" + std::to_string(settings.counter.pWidth) + "\r\n";
     if (settings.thickness) text += "THICKNESS=" + OneDecimal(*settings.thickness) + "\r\n";
+    if (settings.frame) text += "REGION=" + FrameText(*settings.frame) + "\r\n";
     return text;
 }
 

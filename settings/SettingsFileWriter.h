@@ -9,8 +9,8 @@
 
 namespace tamrex {
 
-// The settings as the settings file holds them (THICKNESS with one decimal, when
-// known), CR LF line ends, each comment first
+// The settings as the settings file holds them (THICKNESS with one decimal and the
+// REGION, when known), CR LF line ends, each comment first
 // on a line of its own behind "; ", without any "=" or line break it held.
 std::string SettingsFileText(const StationSettings& settings, const std::vector<std::string>& comments);
 

@@ -10,6 +10,7 @@ namespace tamrex {
 namespace {
 
 constexpr const char* kThicknessKey = "THICKNESS";
+constexpr const char* kFrameKey = "REGION";
 
 // A plain positive decimal such as "12.4", blanks around it allowed.
 std::optional<double> PositiveRows(std::string_view text) {
@@ -34,7 +35,22 @@ Expected<std::optional<double>> ParseThickness(std::string_view content, const s
     return thickness;
 }
 
+Expected<std::optional<PhotoFrame>> ParseRegion(std::string_view content, const std::string& fileName) {
+    std::optional<PhotoFrame> frame;
+    for (const SettingsEntry& entry : SettingsEntries(content)) {
+        if (entry.key != kFrameKey) continue;
+        const std::string where = fileName + " line " + std::to_string(entry.line) + ": REGION";
+        if (!entry.value) return Fail(where + " has no '=' and no value");
+        const Expected<PhotoFrame> parsed = ParseFrame(*entry.value);
+        if (!parsed) return Fail(where + ": " + parsed.error().message);
+        frame = *parsed;
+    }
+    return frame;
+}
+
 }  // namespace
+
+LookRequest StationSettings::Look() const { return {thickness.value_or(0.0), frame}; }
 
 double StationSettings::Thickness() const {
     if (thickness) return *thickness;
@@ -46,7 +62,9 @@ Expected<StationSettings> ParseStationSettings(std::string_view content, const s
     if (!counter) return tl::unexpected(counter.error());
     Expected<std::optional<double>> thickness = ParseThickness(content, fileName);
     if (!thickness) return tl::unexpected(thickness.error());
-    return StationSettings{*counter, *thickness};
+    Expected<std::optional<PhotoFrame>> frame = ParseRegion(content, fileName);
+    if (!frame) return tl::unexpected(frame.error());
+    return StationSettings{*counter, *thickness, *frame};
 }
 
 Expected<StationSettings> LoadStationSettings(const std::filesystem::path& file) {

@@ -2,6 +2,7 @@
 
 #include "base/Expected.h"
 #include "counting/CounterSettings.h"
+#include "look/SecondLook.h"
 
 #include <filesystem>
 #include <optional>
@@ -10,17 +11,24 @@
 
 namespace tamrex {
 
-// What a station's settings file holds: the three settings of the count and, once a
-// calibration has learned it, the board thickness in pixel rows ("THICKNESS=12.4")
-// that the check on every count measures the strip with. The count's own reader does
-// not know the key, so files with it still read the same everywhere.
+// What a station's settings file holds: the three settings of the count; once a
+// calibration has learned it, the board thickness in pixel rows ("THICKNESS=12.4"),
+// which the check on every count measures the stack with and the second look takes as
+// its hint; and, where a fixed camera frames every photo alike, the frame the second
+// look reads ("REGION=X,Y,W,H", pixels of the upright photo from its top left). The
+// count's own reader does not know these keys, so files with them still read the same
+// everywhere.
 struct StationSettings {
     CounterSettings counter;
     std::optional<double> thickness;
+    std::optional<PhotoFrame> frame{};
 
     // The thickness a check measures with: the learned one, else PWIDTH (0 when
-    // neither is usable, which turns the check of the strip height off).
+    // neither is usable, which turns the check of the stack's height off).
     double Thickness() const;
+    // What the second look is told: only a learned thickness is a hint, as PWIDTH is
+    // a board without its seam, and often not this station's.
+    LookRequest Look() const;
 };
 
 Expected<StationSettings> LoadStationSettings(const std::filesystem::path& file);

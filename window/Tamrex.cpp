@@ -272,6 +272,7 @@ void Tamrex::CountBoards() {
     sourcePictureShown = false;
     CountRequest request{workingFolder / imageFile, station.counter, LineMapFile()};
     request.thickness = station.Thickness();
+    request.look = station.Look();
     counter.CountBoards(request, this);
 }
 

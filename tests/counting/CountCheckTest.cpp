@@ -78,7 +78,7 @@ TEST(CountCheck, FlagsACountWithoutAnyLineAndReplacesEarlierFlags) {
 }
 
 CountResult WithSecondLook(CountResult result, int boards) {
-    result.secondLook = SecondCount{boards, 20.0, {}, {}, {}};
+    result.secondLook = SecondCount{.boards = boards, .thickness = 20.0, .height = double(result.stripHeight)};
     return result;
 }
 
