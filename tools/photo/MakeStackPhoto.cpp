@@ -4,16 +4,83 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cmath>
 #include <iostream>
+#include <map>
+#include <optional>
+#include <regex>
+#include <sstream>
 #include <string>
 
 namespace {
 
+using tamrex::testing::StackPhotoRecipe;
+
 constexpr int kBadArguments = 2;
 constexpr int kFailed = 1;
 
+// One command per kind of photo an operator brings, each with the boards it draws.
+constexpr const char* kExamples = R"(Examples, run from the project root:
+  A stack beside a pallet, on bearers, before a bright wall above a floor (24 boards):
+    tamrex-make-photo --width 2016 --height 1512 --boards 24 --board-rows 22 --gap-rows 4 --stack-left 0.15 \
+      --stack-right 0.62 --background wall --background-level 170 --floor-level 110 --bearers 3 --neighbour pallet beside.jpg
+  A small stack in a dark frame, another stack beside it (9 boards):
+    tamrex-make-photo --width 2448 --height 2048 --boards 9 --board-rows 40 --gap-rows 6 --stack-left 0.2 \
+      --stack-right 0.55 --background-level 18 --neighbour stack dark.jpg
+  A stack that runs off every edge (--print-layout tells how many boards show):
+    tamrex-make-photo --width 1200 --height 900 --boards 42 --board-rows 18 --gap-rows 3 --margin-top -20 \
+      --margin-bottom -25 --stack-left -30 --stack-right 1250 --print-layout full.jpg
+  Double-wall corrugated board, dark, with open flute ends (14 boards):
+    tamrex-make-photo --boards 14 --board-rows 28 --gap-rows 4 --board-level 150 --gap-level 12 --face double-flutes \
+      --flute-ends corrugated.jpg
+  Folded boxes (10 boards):  tamrex-make-photo --boards 10 --board-rows 40 --gap-rows 6 --face rounded boxes.jpg
+  Plywood, seven plies a board (18 boards):
+    tamrex-make-photo --boards 18 --board-rows 24 --gap-rows 3 --face plies --plies 7 plywood.jpg
+  Thin sheets under stretch wrap (150 sheets):
+    tamrex-make-photo --width 2016 --height 1512 --boards 150 --board-rows 5 --gap-rows 1 --wrap 45 wrapped.jpg
+  Outdoors: sky, a shadow, light falling off, gravel and ground (30 boards):
+    tamrex-make-photo --width 2016 --height 1512 --boards 30 --board-rows 24 --gap-rows 4 --stack-left 0.08 \
+      --stack-right 0.9 --background gravel --background-level 120 --floor-level 140 --sky 15 --shadow 45 \
+      --light-slope 30 outdoor.jpg
+  A camera not square to the stack, and one aimed down at it (20 boards each):
+    tamrex-make-photo --keystone 25 --margin-top 70 --margin-bottom 70 --boards 20 --board-rows 16 yawed.jpg
+    tamrex-make-photo --keystone-vertical -20 --stack-left 0.15 --stack-right 0.85 pitched.jpg
+  Boards of three thicknesses in runs (20 boards):
+    tamrex-make-photo --board-rows 16 --mixed-rows 10,26 --mixed-order runs --margin-top 10 --margin-bottom 10 mixed.jpg
+  Another scale needs nothing new: --board-rows and --width/--height set it.)";
+
+// The stack's ends are given as a column, or as a fraction of the width (0.25); they
+// are read once the width is known.
+struct EndTexts {
+    std::string left, right;
+};
+
+std::optional<int> ColumnOf(const std::string& text, int width) {
+    static const std::regex column("-?[0-9]+"), fraction("-?[0-9]*\\.[0-9]+");
+    if (std::regex_match(text, column)) return std::stoi(text);
+    if (std::regex_match(text, fraction)) return static_cast<int>(std::lround(std::stod(text) * (width - 1)));
+    return std::nullopt;
+}
+
+// "" when both ends read, otherwise why not.
+std::string ReadEnds(const EndTexts& texts, StackPhotoRecipe& recipe) {
+    for (const auto& [text, end, name] : {std::tuple{&texts.left, &recipe.leftEnd, "--stack-left"},
+                                          std::tuple{&texts.right, &recipe.rightEnd, "--stack-right"}}) {
+        if (text->empty()) continue;
+        *end = ColumnOf(*text, recipe.width);
+        if (!*end) return std::string(name) + ": '" + *text + "' is neither a column (300) nor a fraction of the width (0.25)";
+    }
+    return {};
+}
+
+template <typename Kind>
+CLI::Option* AddKind(CLI::App& app, const std::string& name, Kind& kind, const std::map<std::string, Kind>& names,
+                     const std::string& help) {
+    return app.add_option(name, kind, help)->transform(CLI::CheckedTransformer(names, CLI::ignore_case));
+}
+
 // What a real stack brings; each is off unless given.
-void AddDifficulties(CLI::App& app, tamrex::testing::StackPhotoRecipe& recipe) {
+void AddDifficulties(CLI::App& app, StackPhotoRecipe& recipe) {
     app.add_option("--bow", recipe.bow,
                    "Rows the middle of the stack sags below its ends (negative: bulges up)");
     app.add_flag("--faded-top-gap", recipe.fadedTopGap, "Draw the gap under the top board faint");
@@ -32,21 +99,97 @@ void AddDifficulties(CLI::App& app, tamrex::testing::StackPhotoRecipe& recipe) {
                    "Rows over which the bottom board fades into the floor");
 }
 
-void AddOptions(CLI::App& app, tamrex::testing::StackPhotoRecipe& recipe, std::string& out) {
+// Where the stack stands and what surrounds it.
+void AddSurroundings(CLI::App& app, StackPhotoRecipe& recipe, EndTexts& ends) {
+    app.add_option("--stack-left", ends.left,
+                   "The stack's left end: a column, or a fraction of the width such as 0.2; may lie outside the photo");
+    app.add_option("--stack-right", ends.right, "The stack's right end, as --stack-left");
+    AddKind(app, "--background", recipe.backdrop,
+            {{"plain", tamrex::testing::Backdrop::Plain},
+             {"wall", tamrex::testing::Backdrop::Wall},
+             {"gravel", tamrex::testing::Backdrop::Gravel}},
+            "What lies behind the stack: plain, a blotchy wall, or gravel");
+    app.add_option("--floor-level", recipe.floorLevel, "Grey level of the ground below the stack; -1: none");
+    app.add_option("--sky", recipe.sky, "Percent of the height at the top that shows bright sky");
+    app.add_option("--bearers", recipe.bearers, "Blocks the stack rests on");
+    app.add_flag("--on-pallet", recipe.onPallet, "The stack rests on a pallet");
+    AddKind(app, "--neighbour", recipe.neighbour,
+            {{"none", tamrex::testing::Neighbour::None},
+             {"stack", tamrex::testing::Neighbour::Stack},
+             {"pallet", tamrex::testing::Neighbour::Pallet}},
+            "Another stack or an empty pallet on the stack's wider side (needs --stack-left or --stack-right)");
+    app.add_option("--shadow", recipe.shadow, "Percent of the light a shadow across part of the photo takes away");
+    app.add_option("--keystone", recipe.keystone,
+                   "Percent the stack is taller at the photo's left edge than at its right (negative: the right)");
+    app.add_option("--keystone-vertical", recipe.keystoneVertical,
+                   "Percent the stack is wider at the photo's top than at its bottom (negative: narrower)");
+}
+
+// What the boards' faces show.
+void AddFaces(CLI::App& app, StackPhotoRecipe& recipe) {
+    AddKind(app, "--face", recipe.face,
+            {{"plain", tamrex::testing::BoardFace::Plain},
+             {"flutes", tamrex::testing::BoardFace::Flutes},
+             {"double-flutes", tamrex::testing::BoardFace::DoubleFlutes},
+             {"rounded", tamrex::testing::BoardFace::Rounded},
+             {"plies", tamrex::testing::BoardFace::Plies}},
+            "Each board's face: plain, corrugated flutes (one or two rows), a rounded fold, or plywood plies");
+    app.add_option("--plies", recipe.plies, "Dark ply lines per board of --face plies");
+    app.add_flag("--flute-ends", recipe.fluteEnds, "Dark wedges where the boards' ends open");
+    app.add_option("--wrap", recipe.wrap, "Percent the stretch wrap over the stack veils it");
+    app.add_option("--mixed-rows", recipe.mixedRows, "Other board thicknesses mixed in with --board-rows, as 12,30")
+        ->delimiter(',');
+    AddKind(app, "--mixed-order", recipe.mixOrder,
+            {{"random", tamrex::testing::MixOrder::Random},
+             {"cycle", tamrex::testing::MixOrder::Cycle},
+             {"runs", tamrex::testing::MixOrder::Runs}},
+            "How the thicknesses mix: at random, in turn from the bottom, or in runs of two to six");
+}
+
+void AddOptions(CLI::App& app, StackPhotoRecipe& recipe, EndTexts& ends, bool& printLayout, std::string& out) {
     app.option_defaults()->always_capture_default();
     app.add_option("--width", recipe.width, "Photo width in pixels");
     app.add_option("--height", recipe.height, "Photo height in pixels");
     app.add_option("--boards", recipe.boards, "Boards in the stack");
     app.add_option("--board-rows", recipe.boardRows, "Thickness of one board in pixel rows");
     app.add_option("--gap-rows", recipe.gapRows, "Thickness of the dark gap between boards");
+    app.add_option("--margin-top", recipe.marginTop, "Least rows above the stack; negative: it runs off the top");
+    app.add_option("--margin-bottom", recipe.marginBottom,
+                   "Least rows below the stack; negative: it runs off the bottom");
+    app.add_option("--board-level", recipe.boardLevel, "Grey level of the boards");
+    app.add_option("--gap-level", recipe.gapLevel, "Grey level of the gaps");
+    app.add_option("--background-level", recipe.marginLevel, "Grey level of what lies behind the stack");
     app.add_option("--faded-gaps", recipe.fadedGaps, "Gaps drawn faint, near the board level");
     app.add_option("--tilt", recipe.tilt, "Rows the stack climbs from the left to the right edge");
     app.add_option("--noise", recipe.noise, "Amplitude of the per-pixel noise");
     AddDifficulties(app, recipe);
+    AddSurroundings(app, recipe, ends);
+    AddFaces(app, recipe);
     app.add_flag("--grey", recipe.greyscale, "Write 8-bit grey instead of 24-bit colour");
     app.add_option("--quality", recipe.quality, "JPEG quality, 1 to 100");
     app.add_option("--seed", recipe.seed, "Seed; the same seed gives the same photo");
+    app.add_flag("--print-layout", printLayout,
+                 "Print where the stack lies as JSON: rows bottom-up in the middle column, and its end columns");
     app.add_option("OUT.jpg", out, "The JPEG file to write")->required();
+    app.footer(kExamples);
+}
+
+std::string JsonList(const std::vector<int>& values) {
+    std::ostringstream text;
+    text << '[';
+    for (std::size_t index = 0; index < values.size(); ++index) text << (index ? ", " : "") << values[index];
+    text << ']';
+    return text.str();
+}
+
+void PrintLayout(const StackPhotoRecipe& recipe) {
+    const tamrex::testing::StackPhotoLayout layout = tamrex::testing::LayoutOf(recipe);
+    std::cout << "{\"boards\": " << recipe.boards
+              << ", \"boards_in_photo\": " << tamrex::testing::BoardsInPhoto(recipe)
+              << ", \"first_board_row\": " << layout.firstBoardRow << ", \"last_board_row\": " << layout.lastBoardRow
+              << ", \"left_column\": " << layout.leftColumn << ", \"right_column\": " << layout.rightColumn
+              << ", \"board_rows\": " << JsonList(layout.boardRows)
+              << ", \"gap_centre_rows\": " << JsonList(layout.gapCentreRows) << "}\n";
 }
 
 int BadArguments(const CLI::App& app, const std::string& message) {
@@ -60,9 +203,11 @@ int BadArguments(const CLI::App& app, const std::string& message) {
 
 int main(int argc, char** argv) {
     CLI::App app{"Writes a synthetic photo of a stack of boards seen edge-on.", "tamrex-make-photo"};
-    tamrex::testing::StackPhotoRecipe recipe;
+    StackPhotoRecipe recipe;
+    EndTexts ends;
+    bool printLayout = false;
     std::string out;
-    AddOptions(app, recipe, out);
+    AddOptions(app, recipe, ends, printLayout, out);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -72,7 +217,8 @@ int main(int argc, char** argv) {
         return BadArguments(app, error.what());
     }
 
-    const std::string problem = tamrex::testing::ValidateStackPhotoRecipe(recipe);
+    std::string problem = ReadEnds(ends, recipe);
+    if (problem.empty()) problem = tamrex::testing::ValidateStackPhotoRecipe(recipe);
     if (!problem.empty()) return BadArguments(app, problem);
 
     std::string error;
@@ -80,5 +226,6 @@ int main(int argc, char** argv) {
         std::cerr << app.get_name() << ": " << error << '\n';
         return kFailed;
     }
+    if (printLayout) PrintLayout(recipe);
     return 0;
 }
