@@ -27,9 +27,9 @@ constexpr const char* kExamples = R"(Examples, run from the project root:
   A small stack in a dark frame, another stack beside it (9 boards):
     tamrex-make-photo --width 2448 --height 2048 --boards 9 --board-rows 40 --gap-rows 6 --stack-left 0.2 \
       --stack-right 0.55 --background-level 18 --neighbour stack dark.jpg
-  A stack that runs off every edge (--print-layout tells how many boards show):
-    tamrex-make-photo --width 1200 --height 900 --boards 42 --board-rows 18 --gap-rows 3 --margin-top -20 \
-      --margin-bottom -25 --stack-left -30 --stack-right 1250 --print-layout full.jpg
+  A stack that runs off every edge (46 boards, of which --print-layout says 44 show):
+    tamrex-make-photo --width 1200 --height 900 --boards 46 --board-rows 18 --gap-rows 3 --margin-top -40 \
+      --margin-bottom -40 --stack-left -30 --stack-right 1250 --print-layout full.jpg
   Double-wall corrugated board, dark, with open flute ends (14 boards):
     tamrex-make-photo --boards 14 --board-rows 28 --gap-rows 4 --board-level 150 --gap-level 12 --face double-flutes \
       --flute-ends corrugated.jpg
@@ -43,10 +43,11 @@ constexpr const char* kExamples = R"(Examples, run from the project root:
       --stack-right 0.9 --background gravel --background-level 120 --floor-level 140 --sky 15 --shadow 45 \
       --light-slope 30 outdoor.jpg
   A camera not square to the stack, and one aimed down at it (20 boards each):
-    tamrex-make-photo --keystone 25 --margin-top 70 --margin-bottom 70 --boards 20 --board-rows 16 yawed.jpg
+    tamrex-make-photo --keystone 25 --stack-left 0.1 --stack-right 0.9 --boards 20 --board-rows 16 yawed.jpg
     tamrex-make-photo --keystone-vertical -20 --stack-left 0.15 --stack-right 0.85 pitched.jpg
   Boards of three thicknesses in runs (20 boards):
-    tamrex-make-photo --board-rows 16 --mixed-rows 10,26 --mixed-order runs --margin-top 10 --margin-bottom 10 mixed.jpg
+    tamrex-make-photo --board-rows 16 --mixed-rows 10,26 --mixed-order runs --margin-top 10 --margin-bottom 10 \
+      --seed 3 mixed.jpg
   Another scale needs nothing new: --board-rows and --width/--height set it.)";
 
 // The stack's ends are given as a column, or as a fraction of the width (0.25); they
@@ -73,10 +74,23 @@ std::string ReadEnds(const EndTexts& texts, StackPhotoRecipe& recipe) {
     return {};
 }
 
+// An option naming one of a few kinds, shown in the help by their names.
 template <typename Kind>
-CLI::Option* AddKind(CLI::App& app, const std::string& name, Kind& kind, const std::map<std::string, Kind>& names,
-                     const std::string& help) {
-    return app.add_option(name, kind, help)->transform(CLI::CheckedTransformer(names, CLI::ignore_case));
+void AddKind(CLI::App& app, const std::string& name, Kind& kind, const std::map<std::string, Kind>& names,
+             const std::string& help) {
+    std::string choices, current;
+    for (const auto& [word, value] : names) {
+        choices += (choices.empty() ? "" : "|") + word;
+        if (value == kind) current = word;
+    }
+    // Turns the name into the kind's number, which the option then reads.
+    const auto read = [names, choices](std::string& text) -> std::string {
+        const auto found = names.find(CLI::detail::to_lower(text));
+        if (found == names.end()) return "'" + text + "' is none of " + choices;
+        text = std::to_string(static_cast<int>(found->second));
+        return {};
+    };
+    app.add_option(name, kind, help)->transform(CLI::Validator(read, ""))->type_name(choices)->default_str(current);
 }
 
 // What a real stack brings; each is off unless given.
