@@ -101,14 +101,8 @@ TEST(StackPhotoDifficulties, EachChangesOnlyWhatItDraws) {
         StackPhotoRecipe recipe = plain;
         difficulty.apply(recipe);
         const BitmapHandle after = Drawn(recipe);
-        int changed = 0, stray = 0;
-        for (int y = 0; y < recipe.height; ++y) {
-            for (int x = 0; x < recipe.width; ++x) {
-                if (Level(before.get(), x, y) == Level(after.get(), x, y)) continue;
-                ++changed;
-                stray += !difficulty.mayChange(layout, x, y);
-            }
-        }
+        const auto [changed, stray] =
+            ChangesBetween(before.get(), after.get(), [&](int x, int y) { return difficulty.mayChange(layout, x, y); });
         EXPECT_GT(changed, 0) << difficulty.name << " drew nothing";
         EXPECT_EQ(stray, 0) << difficulty.name << " changed pixels it should not";
     }

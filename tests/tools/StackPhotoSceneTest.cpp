@@ -237,14 +237,8 @@ TEST(OperatorPhotos, EachKindChangesOnlyItsPartOfThePhoto) {
         kind.apply(recipe);
         const BitmapHandle after = Drawn(recipe);
         ASSERT_NE(after, nullptr) << kind.name;
-        int changed = 0, stray = 0;
-        for (int y = 0; y < recipe.height; ++y) {
-            for (int x = 0; x < recipe.width; ++x) {
-                if (Level(before.get(), x, y) == Level(after.get(), x, y)) continue;
-                ++changed;
-                stray += !kind.mayChange(layout, x, y);
-            }
-        }
+        const auto [changed, stray] =
+            ChangesBetween(before.get(), after.get(), [&](int x, int y) { return kind.mayChange(layout, x, y); });
         EXPECT_GT(changed, recipe.width) << kind.name << " drew next to nothing";
         EXPECT_EQ(stray, 0) << kind.name << " changed pixels it should not";
     }

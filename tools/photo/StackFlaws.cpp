@@ -69,10 +69,8 @@ std::vector<double> Gradient(int steps, int percent) {
 }
 
 std::vector<double> SquaredFromMiddle(int steps) {
-    std::vector<double> squares(static_cast<std::size_t>(steps));
-    const double middle = (steps - 1) / 2.0;
-    const double half = std::max(middle, 1.0);
-    for (int step = 0; step < steps; ++step) squares[step] = std::pow((step - middle) / half, 2);
+    std::vector<double> squares = FromMiddle(steps);
+    for (double& square : squares) square = std::pow(square, 2);
     return squares;
 }
 
@@ -97,6 +95,14 @@ void MixThicknesses(std::vector<int>& rows, const StackPhotoRecipe& recipe) {
 }
 
 }  // namespace
+
+std::vector<double> FromMiddle(int steps) {
+    std::vector<double> positions(static_cast<std::size_t>(steps));
+    const double middle = (steps - 1) / 2.0;
+    const double half = std::max(middle, 1.0);
+    for (int step = 0; step < steps; ++step) positions[step] = (step - middle) / half;
+    return positions;
+}
 
 bool HasEnds(const StackPhotoRecipe& recipe) { return recipe.leftEnd || recipe.rightEnd; }
 

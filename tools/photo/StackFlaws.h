@@ -9,6 +9,9 @@ namespace tamrex::testing {
 // The ways a real stack differs from a perfect one, each drawn from its own random
 // stream so that turning one on leaves the others where they were.
 
+// For each of `steps` positions, where it lies from -1 at the first to 1 at the last.
+std::vector<double> FromMiddle(int steps);
+
 // Columns [left, right).
 struct ColumnSpan {
     int left, right;

@@ -26,13 +26,9 @@ double ScaleChange(double percent, double halfSpan) {
 }
 
 std::vector<int> ShiftsOf(const StackPhotoRecipe& recipe) {
-    std::vector<int> shifts(static_cast<std::size_t>(recipe.width));
-    const double middle = (recipe.width - 1) / 2.0;
-    const double halfWidth = std::max(middle, 1.0);
-    for (int x = 0; x < recipe.width; ++x) {
-        const double fromMiddle = (x - middle) / halfWidth;  // -1 at the left edge, 1 at the right
-        const double shift = recipe.tilt / 2 * fromMiddle + recipe.bow * fromMiddle * fromMiddle;
-        shifts[x] = static_cast<int>(std::lround(shift * kFixedOne));
+    std::vector<int> shifts;
+    for (const double u : FromMiddle(recipe.width)) {
+        shifts.push_back(static_cast<int>(std::lround((recipe.tilt / 2 * u + recipe.bow * u * u) * kFixedOne)));
     }
     return shifts;
 }

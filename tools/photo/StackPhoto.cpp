@@ -45,12 +45,9 @@ std::vector<int> GrainStreaks(unsigned seed) {
 
 // Lamp falloff toward the sides, per column, in 1/256.
 std::vector<int> SideLight(const StackPhotoRecipe& recipe) {
-    std::vector<int> light(static_cast<std::size_t>(recipe.width));
-    const double middle = (recipe.width - 1) / 2.0;
-    const double halfWidth = std::max(middle, 1.0);
-    for (int x = 0; x < recipe.width; ++x) {
-        const double fromMiddle = (x - middle) / halfWidth;  // -1 at the left edge, 1 at the right
-        light[x] = kFixedOne - static_cast<int>(std::lround(kSideFalloff * fromMiddle * fromMiddle));
+    std::vector<int> light;
+    for (const double u : FromMiddle(recipe.width)) {
+        light.push_back(kFixedOne - static_cast<int>(std::lround(kSideFalloff * u * u)));
     }
     return light;
 }
