@@ -4,11 +4,11 @@
 
 #include <CLI/CLI.hpp>
 
+#include <charconv>
 #include <cmath>
 #include <iostream>
 #include <map>
 #include <optional>
-#include <regex>
 #include <sstream>
 #include <string>
 
@@ -50,26 +50,58 @@ constexpr const char* kExamples = R"(Examples, run from the project root:
       --seed 3 mixed.jpg
   Another scale needs nothing new: --board-rows and --width/--height set it.)";
 
-// The stack's ends are given as a column, or as a fraction of the width (0.25); they
-// are read once the width is known.
-struct EndTexts {
-    std::string left, right;
+// Options read after the others: the stack's ends, given as a column or as a fraction
+// of the width (0.25), once the width is known; and the list of mixed thicknesses, kept
+// to one argument so that it never swallows the file name after it.
+struct LateTexts {
+    std::string left, right, mixedRows;
 };
 
-std::optional<int> ColumnOf(const std::string& text, int width) {
-    static const std::regex column("-?[0-9]+"), fraction("-?[0-9]*\\.[0-9]+");
-    if (std::regex_match(text, column)) return std::stoi(text);
-    if (std::regex_match(text, fraction)) return static_cast<int>(std::lround(std::stod(text) * (width - 1)));
-    return std::nullopt;
+constexpr double kFarthestColumn = 1e7;  // far past any photo, so the recipe's check refuses it
+
+// A whole number or a decimal one, as the whole text; none for anything else or for a
+// number too large to be a column.
+template <typename Number>
+std::optional<Number> NumberIn(const std::string& text) {
+    Number number{};
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    if (error != std::errc{} || end != text.data() + text.size() || std::abs(number) > kFarthestColumn) return std::nullopt;
+    return number;
 }
 
-// "" when both ends read, otherwise why not.
-std::string ReadEnds(const EndTexts& texts, StackPhotoRecipe& recipe) {
+std::optional<int> ColumnOf(const std::string& text, int width) {
+    if (text.find_first_of(".eE") == std::string::npos) return NumberIn<int>(text);
+    const auto fraction = NumberIn<double>(text);
+    if (!fraction) return std::nullopt;
+    return static_cast<int>(std::lround(*fraction * (width - 1)));
+}
+
+std::optional<std::vector<int>> NumbersIn(const std::string& text) {
+    std::vector<int> numbers;
+    std::istringstream in(text);
+    for (std::string number; std::getline(in, number, ',');) {
+        const auto read = NumberIn<int>(number);
+        if (!read) return std::nullopt;
+        numbers.push_back(*read);
+    }
+    if (numbers.empty() || text.back() == ',') return std::nullopt;
+    return numbers;
+}
+
+// "" when the late options read, otherwise why not.
+std::string ReadLate(const LateTexts& texts, StackPhotoRecipe& recipe) {
+    if (!texts.mixedRows.empty()) {
+        const auto numbers = NumbersIn(texts.mixedRows);
+        if (!numbers) return "--mixed-rows: '" + texts.mixedRows + "' is not a list of rows such as 12,30";
+        recipe.mixedRows = *numbers;
+    }
     for (const auto& [text, end, name] : {std::tuple{&texts.left, &recipe.leftEnd, "--stack-left"},
                                           std::tuple{&texts.right, &recipe.rightEnd, "--stack-right"}}) {
         if (text->empty()) continue;
         *end = ColumnOf(*text, recipe.width);
-        if (!*end) return std::string(name) + ": '" + *text + "' is neither a column (300) nor a fraction of the width (0.25)";
+        if (!*end) {
+            return std::string(name) + ": '" + *text + "' is neither a column (300) nor a fraction of the width (0.25)";
+        }
     }
     return {};
 }
@@ -114,7 +146,7 @@ void AddDifficulties(CLI::App& app, StackPhotoRecipe& recipe) {
 }
 
 // Where the stack stands and what surrounds it.
-void AddSurroundings(CLI::App& app, StackPhotoRecipe& recipe, EndTexts& ends) {
+void AddSurroundings(CLI::App& app, StackPhotoRecipe& recipe, LateTexts& ends) {
     app.add_option("--stack-left", ends.left,
                    "The stack's left end: a column, or a fraction of the width such as 0.2; may lie outside the photo");
     app.add_option("--stack-right", ends.right, "The stack's right end, as --stack-left");
@@ -140,7 +172,7 @@ void AddSurroundings(CLI::App& app, StackPhotoRecipe& recipe, EndTexts& ends) {
 }
 
 // What the boards' faces show.
-void AddFaces(CLI::App& app, StackPhotoRecipe& recipe) {
+void AddFaces(CLI::App& app, StackPhotoRecipe& recipe, LateTexts& texts) {
     AddKind(app, "--face", recipe.face,
             {{"plain", tamrex::testing::BoardFace::Plain},
              {"flutes", tamrex::testing::BoardFace::Flutes},
@@ -151,8 +183,7 @@ void AddFaces(CLI::App& app, StackPhotoRecipe& recipe) {
     app.add_option("--plies", recipe.plies, "Dark ply lines per board of --face plies");
     app.add_flag("--flute-ends", recipe.fluteEnds, "Dark wedges where the boards' ends open");
     app.add_option("--wrap", recipe.wrap, "Percent the stretch wrap over the stack veils it");
-    app.add_option("--mixed-rows", recipe.mixedRows, "Other board thicknesses mixed in with --board-rows, as 12,30")
-        ->delimiter(',');
+    app.add_option("--mixed-rows", texts.mixedRows, "Other board thicknesses mixed in with --board-rows, as 12,30");
     AddKind(app, "--mixed-order", recipe.mixOrder,
             {{"random", tamrex::testing::MixOrder::Random},
              {"cycle", tamrex::testing::MixOrder::Cycle},
@@ -160,7 +191,7 @@ void AddFaces(CLI::App& app, StackPhotoRecipe& recipe) {
             "How the thicknesses mix: at random, in turn from the bottom, or in runs of two to six");
 }
 
-void AddOptions(CLI::App& app, StackPhotoRecipe& recipe, EndTexts& ends, bool& printLayout, std::string& out) {
+void AddOptions(CLI::App& app, StackPhotoRecipe& recipe, LateTexts& late, bool& printLayout, std::string& out) {
     app.option_defaults()->always_capture_default();
     app.add_option("--width", recipe.width, "Photo width in pixels");
     app.add_option("--height", recipe.height, "Photo height in pixels");
@@ -177,8 +208,8 @@ void AddOptions(CLI::App& app, StackPhotoRecipe& recipe, EndTexts& ends, bool& p
     app.add_option("--tilt", recipe.tilt, "Rows the stack climbs from the left to the right edge");
     app.add_option("--noise", recipe.noise, "Amplitude of the per-pixel noise");
     AddDifficulties(app, recipe);
-    AddSurroundings(app, recipe, ends);
-    AddFaces(app, recipe);
+    AddSurroundings(app, recipe, late);
+    AddFaces(app, recipe, late);
     app.add_flag("--grey", recipe.greyscale, "Write 8-bit grey instead of 24-bit colour");
     app.add_option("--quality", recipe.quality, "JPEG quality, 1 to 100");
     app.add_option("--seed", recipe.seed, "Seed; the same seed gives the same photo");
@@ -218,10 +249,10 @@ int BadArguments(const CLI::App& app, const std::string& message) {
 int main(int argc, char** argv) {
     CLI::App app{"Writes a synthetic photo of a stack of boards seen edge-on.", "tamrex-make-photo"};
     StackPhotoRecipe recipe;
-    EndTexts ends;
+    LateTexts late;
     bool printLayout = false;
     std::string out;
-    AddOptions(app, recipe, ends, printLayout, out);
+    AddOptions(app, recipe, late, printLayout, out);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -231,7 +262,7 @@ int main(int argc, char** argv) {
         return BadArguments(app, error.what());
     }
 
-    std::string problem = ReadEnds(ends, recipe);
+    std::string problem = ReadLate(late, recipe);
     if (problem.empty()) problem = tamrex::testing::ValidateStackPhotoRecipe(recipe);
     if (!problem.empty()) return BadArguments(app, problem);
 
