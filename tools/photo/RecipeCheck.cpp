@@ -4,7 +4,6 @@
 #include "tools/photo/Scenery.h"
 #include "tools/photo/StackFlaws.h"
 #include "tools/photo/StackGeometry.h"
-#include "tools/photo/StackLook.h"
 #include "tools/photo/StackPhoto.h"
 
 #include <algorithm>
