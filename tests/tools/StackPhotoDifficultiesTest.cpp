@@ -1,6 +1,7 @@
 #include "tools/photo/StackPhoto.h"
 
 #include "image/Bitmap.h"
+#include "tests/tools/PhotoPixels.h"
 
 #include <gtest/gtest.h>
 
@@ -56,14 +57,6 @@ StackPhotoRecipe Clean() {
     return recipe;
 }
 
-BitmapHandle Drawn(const StackPhotoRecipe& recipe) {
-    BitmapHandle photo(DrawStackPhoto(recipe));
-    EXPECT_NE(photo, nullptr) << ValidateStackPhotoRecipe(recipe);
-    return photo;
-}
-
-int Level(FIBITMAP* photo, int x, int y) { return FreeImage_GetScanLine(photo, y)[x]; }
-
 struct Confined {
     const char* name;
     std::function<void(StackPhotoRecipe&)> apply;
@@ -108,14 +101,8 @@ TEST(StackPhotoDifficulties, EachChangesOnlyWhatItDraws) {
         StackPhotoRecipe recipe = plain;
         difficulty.apply(recipe);
         const BitmapHandle after = Drawn(recipe);
-        int changed = 0, stray = 0;
-        for (int y = 0; y < recipe.height; ++y) {
-            for (int x = 0; x < recipe.width; ++x) {
-                if (Level(before.get(), x, y) == Level(after.get(), x, y)) continue;
-                ++changed;
-                stray += !difficulty.mayChange(layout, x, y);
-            }
-        }
+        const auto [changed, stray] =
+            ChangesBetween(before.get(), after.get(), [&](int x, int y) { return difficulty.mayChange(layout, x, y); });
         EXPECT_GT(changed, 0) << difficulty.name << " drew nothing";
         EXPECT_EQ(stray, 0) << difficulty.name << " changed pixels it should not";
     }
@@ -330,6 +317,46 @@ TEST(StackPhotoRecipeCheck, RefusesDifficultiesThatCannotBeDrawnAndSaysWhy) {
              r.marginTop = r.marginBottom = 110;
              r.thicknessJitter = 5;
          }},
+        {"left end first",
+         [](StackPhotoRecipe& r) {
+             r.leftEnd = 500;
+             r.rightEnd = 400;
+         }},
+        {"none of the stack",
+         [](StackPhotoRecipe& r) {
+             r.leftEnd = 800;
+             r.rightEnd = 900;
+         }},
+        {"free columns", [](StackPhotoRecipe& r) { r.neighbour = Neighbour::Pallet; }},
+        {"10 plies need boards of at least 22 rows",
+         [](StackPhotoRecipe& r) {
+             r.face = BoardFace::Plies;
+             r.plies = 10;
+         }},
+        {"flutes need boards of at least 9",
+         [](StackPhotoRecipe& r) {
+             r.face = BoardFace::DoubleFlutes;
+             r.mixedRows = {12, 8};
+         }},
+        {"keystone must be", [](StackPhotoRecipe& r) { r.keystoneVertical = -61; }},
+        {"past the photo's",
+         [](StackPhotoRecipe& r) {
+             r.boards = 22;
+             r.marginTop = r.marginBottom = 10;
+             r.keystone = 40;
+         }},
+        {"not on both",
+         [](StackPhotoRecipe& r) {
+             r.bearers = 2;
+             r.onPallet = true;
+         }},
+        {"mixed board rows", [](StackPhotoRecipe& r) { r.mixedRows = {12, 0}; }},
+        {"thickness jitter",
+         [](StackPhotoRecipe& r) {
+             r.mixedRows = {6};
+             r.thicknessJitter = 6;
+         }},
+        {"boards of 20, 30 or 40 rows", [](StackPhotoRecipe& r) { r.mixedRows = {30, 40}; }},
     };
     for (const Refusal& refusal : refusals) {
         StackPhotoRecipe recipe;

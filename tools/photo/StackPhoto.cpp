@@ -1,8 +1,14 @@
 #include "tools/photo/StackPhoto.h"
 
 #include "image/Bitmap.h"
+#include "tools/photo/BoardFaces.h"
 #include "tools/photo/PhotoRandom.h"
+#include "tools/photo/Scenery.h"
 #include "tools/photo/StackFlaws.h"
+#include "tools/photo/StackGeometry.h"
+#include "tools/photo/StackLook.h"
+#include "tools/photo/StretchWrap.h"
+#include "tools/photo/Surroundings.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,265 +16,15 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <initializer_list>
 #include <memory>
-#include <numeric>
-#include <sstream>
 #include <utility>
 
 namespace tamrex::testing {
 namespace {
 
-constexpr int kLargestJpegSide = 65500;
-constexpr int kBoardShadeSpread = 8;  // brightness steps between boards, as on a real stack
-constexpr int kGrainStrength = 5;     // faint enough never to read as a gap
-constexpr int kStreakLength = 1024;   // power of two: columns wrap with a mask
 constexpr int kStreakKnotSpacing = 32;
 constexpr int kFixedOne = 256;        // sub-row and brightness factors are in 1/256
 constexpr int kSideFalloff = 26;      // a lamp in front leaves the sides about a tenth darker
-constexpr int kBevelShare = 6;        // board edge rows lose a sixth of the board-gap contrast
-constexpr int kFadedShare = 5;        // a faded gap keeps only a fifth of that contrast
-constexpr int kMostStraps = 20;
-constexpr int kMostLightLoss = 90;    // percent; a lamp that leaves no light draws no stack
-constexpr int kStrapOverhang = 2;     // rows a strap reaches beyond the stack, over its edges
-
-struct Bound {
-    const char* what;
-    long long value, low, high;
-};
-
-std::string FirstOutOfRange(std::initializer_list<Bound> bounds) {
-    for (const Bound& bound : bounds) {
-        if (bound.value < bound.low || bound.value > bound.high) {
-            return std::string(bound.what) + " must be between " + std::to_string(bound.low) +
-                   " and " + std::to_string(bound.high) + ", not " + std::to_string(bound.value);
-        }
-    }
-    return {};
-}
-
-std::string CheckRanges(const StackPhotoRecipe& recipe) {
-    return FirstOutOfRange({
-        {"width", recipe.width, 1, kLargestJpegSide},
-        {"height", recipe.height, 1, kLargestJpegSide},
-        {"boards", recipe.boards, 1, kLargestJpegSide},
-        {"board rows", recipe.boardRows, 1, kLargestJpegSide},
-        {"gap rows", recipe.gapRows, 1, kLargestJpegSide},
-        {"top margin", recipe.marginTop, 0, kLargestJpegSide},
-        {"bottom margin", recipe.marginBottom, 0, kLargestJpegSide},
-        {"board level", recipe.boardLevel, 0, 255},
-        {"gap level", recipe.gapLevel, 0, 255},
-        {"margin level", recipe.marginLevel, 0, 255},
-        {"noise", recipe.noise, 0, 255},
-        {"faded gaps", recipe.fadedGaps, 0, recipe.boards - 1LL},
-        {"JPEG quality", recipe.quality, 1, 100},
-        {"thickness jitter", recipe.thicknessJitter, 0, recipe.boardRows - 1LL},
-        {"broken gaps", recipe.brokenGaps, 0, recipe.boards - 1LL},
-        {"missing segments", recipe.missingSegments, 0, recipe.boards - 1LL},
-        {"straps", recipe.straps, 0, kMostStraps},
-        {"light slope", recipe.lightSlope, -kMostLightLoss, kMostLightLoss},
-        {"light fall", recipe.lightFall, -kMostLightLoss, kMostLightLoss},
-        {"vignette", recipe.vignette, 0, kMostLightLoss},
-        {"bottom blur", recipe.bottomBlur, 0, recipe.boardRows - recipe.thicknessJitter},
-    });
-}
-
-long long StackRows(const StackPhotoRecipe& recipe) {
-    const std::vector<int> boardRows = BoardThicknesses(recipe);
-    return std::accumulate(boardRows.begin(), boardRows.end(), 0LL) +
-           static_cast<long long>(recipe.boards - 1) * recipe.gapRows;
-}
-
-long long SpareRows(const StackPhotoRecipe& recipe) {
-    return static_cast<long long>(recipe.height) - recipe.marginTop - recipe.marginBottom -
-           StackRows(recipe);
-}
-
-std::string CheckFit(const StackPhotoRecipe& recipe) {
-    if (SpareRows(recipe) >= 0) return {};
-    const std::string jitter =
-        recipe.thicknessJitter ? " (give or take " + std::to_string(recipe.thicknessJitter) + ")" : "";
-    return std::to_string(recipe.boards) + " boards of " + std::to_string(recipe.boardRows) + jitter +
-           " rows with " + std::to_string(recipe.gapRows) + "-row gaps need " +
-           std::to_string(StackRows(recipe)) + " rows, but a " + std::to_string(recipe.height) +
-           "-row photo with margins of " + std::to_string(recipe.marginTop) + " and " +
-           std::to_string(recipe.marginBottom) + " rows leaves only " +
-           std::to_string(recipe.height - recipe.marginTop - recipe.marginBottom);
-}
-
-std::string Rows(double rows) {
-    std::ostringstream text;
-    text << rows << (rows == 1 ? " row" : " rows");
-    return text.str();
-}
-
-// The stack pivots on the middle column, so each end moves by half the tilt.
-std::string CheckTilt(const StackPhotoRecipe& recipe) {
-    if (!std::isfinite(recipe.tilt)) return "tilt must be a finite number of rows";
-    const StackPhotoLayout layout = LayoutOf(recipe);
-    const double room = std::min(layout.firstBoardRow, recipe.height - 1 - layout.lastBoardRow);
-    if (std::abs(recipe.tilt) / 2 <= room) return {};
-    return "a tilt of " + Rows(recipe.tilt) + " moves the stack's ends " +
-           Rows(std::abs(recipe.tilt) / 2) + " up or down, but the margins leave only " +
-           Rows(room) + ": widen the margins or lessen the tilt";
-}
-
-// How far the stack is moved up (first) and down (second), in rows, at its furthest:
-// shift(u) = tilt / 2 * u + bow * u * u for u from -1 (left edge) to 1 (right edge).
-std::pair<double, double> Reach(const StackPhotoRecipe& recipe) {
-    const double slope = recipe.tilt / 2;
-    std::vector<double> shifts{0.0, recipe.bow - slope, recipe.bow + slope};
-    if (recipe.bow != 0 && std::abs(slope) <= 2 * std::abs(recipe.bow)) {
-        shifts.push_back(-slope * slope / (4 * recipe.bow));
-    }
-    const auto [low, high] = std::minmax_element(shifts.begin(), shifts.end());
-    return {*high, -*low};
-}
-
-// With a bow the ends move both ways unequally, so each margin is checked on its own.
-std::string CheckBow(const StackPhotoRecipe& recipe) {
-    if (!std::isfinite(recipe.bow)) return "bow must be a finite number of rows";
-    if (recipe.bow == 0) return {};
-    const StackPhotoLayout layout = LayoutOf(recipe);
-    const auto [up, down] = Reach(recipe);
-    const int above = recipe.height - 1 - layout.lastBoardRow, below = layout.firstBoardRow;
-    if (up <= above && down <= below) return {};
-    return "a bow of " + Rows(recipe.bow) + " with a tilt of " + Rows(recipe.tilt) + " moves the stack " +
-           Rows(up) + " up and " + Rows(down) + " down, but the margins leave only " + Rows(above) +
-           " above and " + Rows(below) + " below: widen the margins or lessen the bow";
-}
-
-// The grey level and texture of every row of the stack as drawn in the middle column,
-// indexed by picture row plus `pad`, so that tilted look-ups beyond the picture's
-// edge rows still find margin.
-struct StackLook {
-    int pad;
-    std::vector<int> level;
-    std::vector<int> grain;        // signed strength of the row's grain streaks; 0 off the boards
-    std::vector<int> grainPhase;   // where in the streak pattern the row starts
-    std::vector<int> left, right;  // the row lies within columns [left, right); margin elsewhere
-    // Only for recipes with broken gaps or missing segments: which gap a row belongs
-    // to (-1 for none), where each gap is closed and what it shows there.
-    std::vector<int> gapOf;
-    std::vector<std::vector<bool>> closed;
-    std::vector<int> closedLevel;
-    std::size_t stackFrom = 0, stackTo = 0;  // the look rows a strap covers, [from, to)
-};
-
-StackLook EmptyLook(const StackPhotoRecipe& recipe) {
-    const auto [up, down] = Reach(recipe);
-    const int pad = static_cast<int>(std::ceil(std::max(up, down))) + 1;
-    const std::size_t rows = static_cast<std::size_t>(recipe.height) + 2 * pad + 1;
-    return StackLook{pad,
-                     std::vector<int>(rows, recipe.marginLevel),
-                     std::vector<int>(rows, 0),
-                     std::vector<int>(rows, 0),
-                     std::vector<int>(rows, 0),
-                     std::vector<int>(rows, recipe.width),
-                     {},
-                     {},
-                     {}};
-}
-
-// Boards in a real stack never line up exactly, so each one's ends sit a few
-// columns in from the picture's edge by a different amount.
-void PaintBoard(StackLook& look, const StackPhotoRecipe& recipe, int bottomRow, int rows, Random& random) {
-    const int shade = recipe.boardLevel + random.Between(-kBoardShadeSpread, kBoardShadeSpread);
-    const int inset = recipe.width / 100;
-    const int jitter = recipe.width / 200;
-    const int left = inset + random.Between(0, jitter);
-    const int right = recipe.width - inset - random.Between(0, jitter);
-    // Worn edges lean a little toward the gap, as rounded board edges catch less light.
-    const int contrast = recipe.boardLevel - recipe.gapLevel;
-    const int bevel = rows >= 3 ? contrast / kBevelShare : 0;
-    for (int row = 0; row < rows; ++row) {
-        const std::size_t index = static_cast<std::size_t>(bottomRow + row + look.pad);
-        const bool edge = row == 0 || row == rows - 1;
-        look.level[index] = shade - (edge ? bevel : 0);
-        look.grain[index] = random.Between(-kGrainStrength, kGrainStrength);
-        look.grainPhase[index] = random.Between(0, kStreakLength - 1);
-        look.left[index] = left;
-        look.right[index] = right;
-    }
-}
-
-// A gap spans the wider of its two boards: where one board stops short, the dark
-// gap and the dark surroundings merge.
-void PaintGap(StackLook& look, const StackPhotoRecipe& recipe, int bottomRow, bool faded) {
-    const std::size_t below = static_cast<std::size_t>(bottomRow - 1 + look.pad);
-    const std::size_t above = below + recipe.gapRows + 1;
-    const int contrast = recipe.boardLevel - recipe.gapLevel;
-    const int level = faded ? recipe.boardLevel - contrast / kFadedShare : recipe.gapLevel;
-    for (std::size_t index = below + 1; index < above; ++index) {
-        look.level[index] = level;
-        look.left[index] = std::min(look.left[below], look.left[above]);
-        look.right[index] = std::max(look.right[below], look.right[above]);
-    }
-}
-
-std::vector<bool> ChooseFadedGaps(const StackPhotoRecipe& recipe) {
-    const int gaps = recipe.boards - 1;
-    std::vector<int> order(static_cast<std::size_t>(gaps));
-    std::iota(order.begin(), order.end(), 0);
-    std::vector<bool> faded(order.size(), false);
-    Random random(recipe.seed, Stream::FadedGaps);
-    for (int pick = 0; pick < recipe.fadedGaps; ++pick) {
-        std::swap(order[pick], order[random.Between(pick, gaps - 1)]);
-        faded[order[pick]] = true;
-    }
-    if (recipe.fadedTopGap && gaps > 0) faded.back() = true;
-    return faded;
-}
-
-// Where the boards touch, a gap shows the worn edges of the boards on either side.
-void CloseGaps(StackLook& look, const StackPhotoRecipe& recipe, const StackPhotoLayout& layout) {
-    look.closed = GapInterruptions(recipe);
-    look.gapOf.assign(look.level.size(), -1);
-    look.closedLevel.assign(look.closed.size(), 0);
-    for (std::size_t gap = 0; gap < look.closed.size(); ++gap) {
-        const int bottomRow = layout.gapCentreRows[gap] - recipe.gapRows / 2;
-        const std::size_t below = static_cast<std::size_t>(bottomRow - 1 + look.pad);
-        const std::size_t above = below + recipe.gapRows + 1;
-        look.closedLevel[gap] = (look.level[below] + look.level[above]) / 2;
-        for (std::size_t row = below + 1; row < above; ++row) look.gapOf[row] = static_cast<int>(gap);
-    }
-}
-
-// An out-of-focus floor: the bottom board's light ramps down over `bottomBlur` rows
-// centred on its edge, so the edge still lies where the layout puts it.
-void BlurBottomEdge(StackLook& look, const StackPhotoRecipe& recipe, const StackPhotoLayout& layout) {
-    const int ramp = recipe.bottomBlur;
-    const int first = layout.firstBoardRow + look.pad;
-    const int shade = look.level[static_cast<std::size_t>(first + layout.boardRows.front() / 2)];
-    for (int step = 0; step < ramp; ++step) {
-        const int index = first - ramp / 2 + step;
-        if (index < 0) continue;
-        const std::size_t row = static_cast<std::size_t>(index);
-        look.level[row] = recipe.marginLevel + (shade - recipe.marginLevel) * (step + 1) / (ramp + 1);
-        look.left[row] = look.left[static_cast<std::size_t>(first)];
-        look.right[row] = look.right[static_cast<std::size_t>(first)];
-    }
-}
-
-StackLook LookOf(const StackPhotoRecipe& recipe) {
-    StackLook look = EmptyLook(recipe);
-    const StackPhotoLayout layout = LayoutOf(recipe);
-    Random random(recipe.seed, Stream::Boards);
-    int bottomRow = layout.firstBoardRow;
-    for (int board = 0; board < recipe.boards; ++board) {
-        PaintBoard(look, recipe, bottomRow, layout.boardRows[board], random);
-        bottomRow += layout.boardRows[board] + recipe.gapRows;
-    }
-    const std::vector<bool> faded = ChooseFadedGaps(recipe);
-    for (int gap = 0; gap + 1 < recipe.boards; ++gap) {
-        PaintGap(look, recipe, layout.gapCentreRows[gap] - recipe.gapRows / 2, faded[gap]);
-    }
-    if (recipe.brokenGaps > 0 || recipe.missingSegments > 0) CloseGaps(look, recipe, layout);
-    if (recipe.bottomBlur > 0) BlurBottomEdge(look, recipe, layout);
-    look.stackFrom = static_cast<std::size_t>(std::max(0, layout.firstBoardRow + look.pad - kStrapOverhang));
-    look.stackTo = static_cast<std::size_t>(layout.lastBoardRow + 1 + look.pad + kStrapOverhang);
-    return look;
-}
 
 // Long, soft streaks along each board: values in [0, kFixedOne], interpolated between
 // random knots so neighbouring columns differ only slightly.
@@ -287,24 +43,13 @@ std::vector<int> GrainStreaks(unsigned seed) {
     return streaks;
 }
 
-// What varies across the picture from column to column.
-struct ColumnLook {
-    std::vector<int> shift;  // how far the stack is raised in this column, in 1/256 row
-    std::vector<int> light;  // lamp falloff toward the sides, in 1/256
-};
-
-ColumnLook ColumnsOf(const StackPhotoRecipe& recipe) {
-    ColumnLook columns{std::vector<int>(recipe.width), std::vector<int>(recipe.width)};
-    const double middle = (recipe.width - 1) / 2.0;
-    const double halfWidth = std::max(middle, 1.0);
-    for (int x = 0; x < recipe.width; ++x) {
-        const double fromMiddle = (x - middle) / halfWidth;  // -1 at the left edge, 1 at the right
-        const double shift = recipe.tilt / 2 * fromMiddle + recipe.bow * fromMiddle * fromMiddle;
-        columns.shift[x] = static_cast<int>(std::lround(shift * kFixedOne));
-        const double falloff = kSideFalloff * fromMiddle * fromMiddle;
-        columns.light[x] = kFixedOne - static_cast<int>(std::lround(falloff));
+// Lamp falloff toward the sides, per column, in 1/256.
+std::vector<int> SideLight(const StackPhotoRecipe& recipe) {
+    std::vector<int> light;
+    for (const double u : FromMiddle(recipe.width)) {
+        light.push_back(kFixedOne - static_cast<int>(std::lround(kSideFalloff * u * u)));
     }
-    return columns;
+    return light;
 }
 
 // MDF's brownish tint, keeping the luminance of every grey level within half a percent.
@@ -322,49 +67,152 @@ Tint WoodTint() {
     return tint;
 }
 
+// The plane columns [left, right) the boards cover.
+ColumnSpan ColumnsOf(const std::vector<BoardDraw>& boards) {
+    ColumnSpan span{boards.front().left, boards.front().right};
+    for (const BoardDraw& board : boards) {
+        span.left = std::min(span.left, board.left);
+        span.right = std::max(span.right, board.right);
+    }
+    return span;
+}
+
+// Each board's first and last row in the photo's middle column, bottom board first.
+// A pixel shows the plane row it lies most on, so a board's rows are those within
+// half a row of its plane rows.
+std::vector<std::pair<int, int>> BoardRowsInPhoto(const StackPhotoRecipe& recipe, const StackPhotoLayout& plane) {
+    const StackGeometry geometry(recipe, plane);
+    const double middle = recipe.width / 2;
+    std::vector<std::pair<int, int>> rows;
+    int bottom = plane.firstBoardRow;
+    for (const int thickness : plane.boardRows) {
+        const int top = bottom + thickness - 1;
+        if (geometry.Square()) {
+            rows.emplace_back(bottom, top);
+        } else {
+            rows.emplace_back(static_cast<int>(std::ceil(geometry.PhotoRow(bottom - 0.5, middle))),
+                              static_cast<int>(std::floor(geometry.PhotoRow(top + 0.5, middle))));
+        }
+        bottom = top + 1 + recipe.gapRows;
+    }
+    return rows;
+}
+
+// The outermost photo columns the boards reach: under a keystone, at a corner of one of them.
+ColumnSpan OutermostColumns(const StackPhotoRecipe& recipe, const StackPhotoLayout& plane,
+                            const std::vector<BoardDraw>& boards) {
+    const StackGeometry geometry(recipe, plane);
+    if (geometry.Square()) {
+        const ColumnSpan span = ColumnsOf(boards);
+        return {span.left, span.right - 1};
+    }
+    ColumnSpan outermost{INT32_MAX, INT32_MIN};
+    int bottom = plane.firstBoardRow;
+    for (std::size_t board = 0; board < boards.size(); ++board) {
+        const int top = bottom + plane.boardRows[board] - 1;
+        for (const double row : {bottom - 0.5, top + 0.5}) {
+            const double left = geometry.PhotoColumn(boards[board].left - 0.5, row);
+            const double right = geometry.PhotoColumn(boards[board].right - 0.5, row);
+            outermost.left = std::min(outermost.left, static_cast<int>(std::ceil(left)));
+            outermost.right = std::max(outermost.right, static_cast<int>(std::floor(right)));
+        }
+        bottom = top + 1 + recipe.gapRows;
+    }
+    return outermost;
+}
+
 // Draws one picture row: noise comes from the row's own stream, 16 bits per pixel.
 class RowPainter {
 public:
     explicit RowPainter(const StackPhotoRecipe& recipe)
-        : recipe(recipe), look(LookOf(recipe)), columns(ColumnsOf(recipe)),
-          streaks(GrainStreaks(recipe.seed)), tint(WoodTint()), straps(StrapLevels(recipe)), light(recipe) {}
+        : recipe(recipe), plane(PlaneLayoutOf(recipe)), geometry(recipe, plane),
+          boards(DrawBoards(recipe, plane.boardRows)), faces(recipe, plane.boardRows),
+          look(LookOf(recipe, plane, boards, faces)), scenery(recipe, plane),
+          surroundings(recipe, scenery.FootRow()), wrap(recipe, plane, ColumnsOf(boards)),
+          sideLight(SideLight(recipe)), streaks(GrainStreaks(recipe.seed)), tint(WoodTint()),
+          straps(StrapLevels(recipe)), light(LightOf(recipe)), trueEnds(HasEnds(recipe) || !geometry.Square()) {}
 
     void Paint(int y, BYTE* line) const {
         Random random(recipe.seed, Stream::Noise, static_cast<std::uint64_t>(y));
+        std::vector<int> columns, positions;
+        geometry.Locate(y, look.offset, columns, positions);
         std::uint64_t bits = 0;
         for (int x = 0; x < recipe.width; ++x) {
             if (x % 4 == 0) bits = random.Next();
-            const int level = std::clamp(Level(x, y) + Noise(bits & 0xFFFF), 0, 255);
+            const int level = std::clamp(Level(x, y, columns[x], positions[x]) + Noise(bits & 0xFFFF), 0, 255);
             bits >>= 16;
             Put(line, x, level);
         }
     }
 
 private:
-    int Level(int x, int y) const {
-        const int position = (y + look.pad) * kFixedOne - columns.shift[x];
-        const int lit = Surface(x, position) * columns.light[x] / kFixedOne;
+    // The shadow's edge crosses the stack somewhere along its middle row.
+    LightField LightOf(const StackPhotoRecipe& recipe) const {
+        const ColumnSpan span = ColumnsOf(boards);
+        const ColumnSpan shown{std::max(0, span.left), std::min(recipe.width, span.right)};
+        const double middle = std::clamp((plane.firstBoardRow + plane.lastBoardRow) / 2.0, 0.0, recipe.height - 1.0);
+        return LightField(recipe, shown, middle);
+    }
+
+    int Level(int x, int y, int column, int position) const {
+        int surface = Surface(x, y, column, position);
+        if (!wrap.None()) surface = wrap.Over(x, y, column, PlaneRow(position), surface);
+        const int lit = surface * sideLight[x] / kFixedOne;
         return light.Even() ? lit : lit * light.At(x, y) / kFixedOne;
     }
 
-    // The stack's own grey level at `position`, an index into the look in 1/256 row.
-    int Surface(int x, int position) const {
-        const std::size_t row = static_cast<std::size_t>(position / kFixedOne);
-        if (straps[x] >= 0 && row >= look.stackFrom && row < look.stackTo) return straps[x];
-        if (x < look.left[row] || x >= look.right[row]) return recipe.marginLevel;
+    int PlaneRow(int position) const { return (position >> 8) - look.offset; }
+
+    // The stack's own grey level at `position`, an index into the look in 1/256 row,
+    // or what lies behind it.
+    int Surface(int x, int y, int column, int position) const {
+        const int index = position >> 8;
+        if (index < 0 || index + 1 >= static_cast<int>(look.level.size())) return Behind(x, y, column, PlaneRow(position));
+        const std::size_t row = static_cast<std::size_t>(index);
+        if (StrapAt(column) >= 0 && row >= look.stackFrom && row < look.stackTo) return straps[column];
         // Blending the two rows the pixel straddles draws a tilted gap smoothly.
         const int fraction = position % kFixedOne;
+        if (!look.onStack[row]) {
+            const int behind = Behind(x, y, column, PlaneRow(position));
+            if (fraction == 0 || !look.onStack[row + 1] || PastEnds(row + 1, column)) return behind;
+            return (behind * (kFixedOne - fraction) + LevelAt(row + 1, x, y, column) * fraction) / kFixedOne;
+        }
+        if (column < look.left[row] || column >= look.right[row]) return Behind(x, y, column, PlaneRow(position));
         const int blended =
-            (LevelAt(row, x) * (kFixedOne - fraction) + LevelAt(row + 1, x) * fraction) / kFixedOne;
+            (LevelAt(row, x, y, column) * (kFixedOne - fraction) + LevelAt(row + 1, x, y, column) * fraction) /
+            kFixedOne;
         const int grain =
-            look.grain[row] * streaks[(x + look.grainPhase[row]) & (kStreakLength - 1)] / kFixedOne;
+            look.grain[row] * streaks[(column + look.grainPhase[row]) & (kStreakLength - 1)] / kFixedOne;
         return blended + grain;
     }
 
-    int LevelAt(std::size_t row, int x) const {
-        if (look.gapOf.empty() || look.gapOf[row] < 0) return look.level[row];
-        const std::size_t gap = static_cast<std::size_t>(look.gapOf[row]);
-        return !look.closed[gap].empty() && look.closed[gap][x] ? look.closedLevel[gap] : look.level[row];
+    // Photos drawn before stacks had ends blend the row under a tilted stack into its
+    // bottom board even past the board's ends; they still do, so that they keep their pixels.
+    bool PastEnds(std::size_t row, int column) const {
+        return trueEnds && (column < look.left[row] || column >= look.right[row]);
+    }
+
+    int StrapAt(int column) const { return column >= 0 && column < recipe.width ? straps[column] : -1; }
+
+    int LevelAt(std::size_t row, int x, int y, int column) const {
+        if (!look.onStack[row]) return Behind(x, y, column, static_cast<int>(row) - look.offset);
+        if (!look.gapOf.empty() && look.gapOf[row] >= 0) {
+            const std::vector<bool>& closed = look.closed[static_cast<std::size_t>(look.gapOf[row])];
+            const bool shut = column >= 0 && static_cast<std::size_t>(column) < closed.size() && closed[column];
+            return shut ? look.closedLevel[static_cast<std::size_t>(look.gapOf[row])] : look.level[row];
+        }
+        const int board = look.boardOf[row];
+        if (board < 0 || !faces.ByPixel()) return look.level[row];
+        return faces.PixelLevel(board, look.rowInBoard[row], column, look.left[row], look.right[row], look.level[row]);
+    }
+
+    // What lies behind the stack: whatever stands beside it, or the surroundings.
+    int Behind(int x, int y, int column, int planeRow) const {
+        if (!scenery.Empty()) {
+            const int level = scenery.At(column, planeRow);
+            if (level >= 0) return level;
+        }
+        return surroundings.At(x, y, planeRow);
     }
 
     int Noise(std::uint64_t sixteenBits) const {
@@ -384,12 +232,20 @@ private:
     }
 
     const StackPhotoRecipe& recipe;
+    StackPhotoLayout plane;
+    StackGeometry geometry;
+    std::vector<BoardDraw> boards;
+    BoardFaces faces;
     StackLook look;
-    ColumnLook columns;
+    Scenery scenery;
+    Surroundings surroundings;
+    StretchWrap wrap;
+    std::vector<int> sideLight;
     std::vector<int> streaks;
     Tint tint;
     std::vector<int> straps;
     LightField light;
+    bool trueEnds;
 };
 
 struct MemoryCloser {
@@ -414,27 +270,26 @@ std::string WriteFile(const std::string& path, const BYTE* data, std::size_t siz
 
 }  // namespace
 
-std::string ValidateStackPhotoRecipe(const StackPhotoRecipe& recipe) {
-    // Later checks rely on the ranges the earlier ones establish.
-    for (auto check : {CheckRanges, CheckFit, CheckTilt, CheckBow}) {
-        std::string problem = check(recipe);
-        if (!problem.empty()) return problem;
-    }
-    return {};
+StackPhotoLayout LayoutOf(const StackPhotoRecipe& recipe) {
+    const StackPhotoLayout plane = PlaneLayoutOf(recipe);
+    StackPhotoLayout layout = plane;
+    const ColumnSpan outermost = OutermostColumns(recipe, plane, DrawBoards(recipe, plane.boardRows));
+    layout.leftColumn = outermost.left;
+    layout.rightColumn = outermost.right;
+    const StackGeometry geometry(recipe, plane);
+    if (geometry.Square()) return layout;
+    const auto rows = BoardRowsInPhoto(recipe, plane);
+    layout.firstBoardRow = rows.front().first;
+    layout.lastBoardRow = rows.back().second;
+    for (int& gap : layout.gapCentreRows) gap = static_cast<int>(std::lround(geometry.PhotoRow(gap, recipe.width / 2)));
+    return layout;
 }
 
-StackPhotoLayout LayoutOf(const StackPhotoRecipe& recipe) {
-    StackPhotoLayout layout{};
-    layout.boardRows = BoardThicknesses(recipe);
-    layout.firstBoardRow = recipe.marginBottom + static_cast<int>(SpareRows(recipe) / 2);
-    layout.lastBoardRow = layout.firstBoardRow + static_cast<int>(StackRows(recipe)) - 1;
-    int boardBottom = layout.firstBoardRow;
-    for (int gap = 0; gap + 1 < recipe.boards; ++gap) {
-        boardBottom += layout.boardRows[gap];
-        layout.gapCentreRows.push_back(boardBottom + recipe.gapRows / 2);
-        boardBottom += recipe.gapRows;
-    }
-    return layout;
+int BoardsInPhoto(const StackPhotoRecipe& recipe) {
+    const auto rows = BoardRowsInPhoto(recipe, PlaneLayoutOf(recipe));
+    return static_cast<int>(std::count_if(rows.begin(), rows.end(), [&](const std::pair<int, int>& board) {
+        return board.second >= 0 && board.first < recipe.height && board.first <= board.second;
+    }));
 }
 
 FIBITMAP* DrawStackPhoto(const StackPhotoRecipe& recipe) {
