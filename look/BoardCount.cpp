@@ -55,9 +55,8 @@ std::vector<Chained> ChainsAtEveryPitch(const std::vector<double>& profile, cons
     std::vector<Chained> chains;
     for (double pitch : pitches) {
         std::vector<Valley> valleys = FindValleys(profile, kShoulderReach * pitch);
-        SeamLook seam = TypicalSeam(valleys, span.first, span.last, pitch, boardLevel);
-        seam.depth = common.depth;
-        seam.noise = common.noise;
+        SeamLook seam = common;
+        seam.spacingCost = SpacingCost(valleys, span.first, span.last, pitch, common);
         SeamChain chain = ChainOfSeams(valleys, span.first - kSlack * pitch, span.last + kSlack * pitch, pitch, seam);
         chains.push_back({pitch, seam, std::move(valleys), std::move(chain)});
     }
@@ -194,16 +193,20 @@ BoardCount Completed(const Chained& chained, const std::vector<double>& profile,
 // infers one there; twice the true one leaves every other seam out.
 bool FitsTheSeams(const Chained& chained, const BoardCount& count) {
     const SeamChain& chain = chained.chain;
-    const double deepest = kDeepShare * chained.seam.depth;
-    const auto deep = std::count_if(chain.depths.begin(), chain.depths.end(), [&](double depth) { return depth >= deepest; });
-    if (static_cast<double>(deep) < kLeastDeepShare * static_cast<double>(chain.depths.size())) return false;
+    const double deepest = kDeepShare * chained.seam.depth, widest = kDeepShare * chained.seam.width;
+    std::size_t seamLike = 0;
+    for (std::size_t index = 0; index < chain.depths.size(); ++index)
+        seamLike += chain.depths[index] >= deepest && chain.widths[index] >= widest;
+    if (static_cast<double>(seamLike) < kLeastDeepShare * static_cast<double>(chain.depths.size())) return false;
     const bool whole = !count.pastBottom && !count.pastTop;
     if (whole && std::abs((count.top - count.bottom) / chained.pitch - count.boards) > kMostBoardsOff) return false;
     const std::size_t seen = chain.seams.size();
     if (static_cast<double>(count.seams.size() - seen) > kMostInferredShare * count.boards) return false;
     std::size_t unexplained = 0;
     for (const Valley& valley : chained.valleys) {
-        if (valley.depth < deepest || valley.position <= count.bottom || valley.position >= count.top) continue;
+        if (valley.depth < deepest || valley.width < widest || valley.position <= count.bottom ||
+            valley.position >= count.top)
+            continue;
         const auto nearest = std::min_element(chain.seams.begin(), chain.seams.end(), [&](double a, double b) {
             return std::abs(a - valley.position) < std::abs(b - valley.position);
         });
@@ -220,17 +223,25 @@ std::optional<BoardCount> Best(const std::vector<Chained>& chains, const std::ve
                                const StackSpan& span, double prior) {
     const Chained* best = nullptr;
     const Chained* nearPrior = nullptr;
+    std::optional<BoardCount> bestFitting;
+    double fittingScore = 0;
     for (const Chained& chained : chains) {
         if (chained.chain.score < kLeastScore || chained.seam.depth < kLeastContrast / 2) continue;
         if (!best || chained.chain.score > best->chain.score) best = &chained;
         const bool near = prior > 0 && std::abs(std::log(chained.pitch / prior)) < std::log(kNearPrior);
         if (near && (!nearPrior || chained.chain.score > nearPrior->chain.score)) nearPrior = &chained;
+        if (bestFitting && chained.chain.score <= fittingScore) continue;
+        BoardCount count = Completed(chained, profile, span);
+        if (!FitsTheSeams(chained, count)) continue;
+        bestFitting = std::move(count);
+        fittingScore = chained.chain.score;
     }
     if (!best) return std::nullopt;
     if (nearPrior && nearPrior->chain.score >= kPriorsShare * best->chain.score) {
         BoardCount count = Completed(*nearPrior, profile, span);
         if (FitsTheSeams(*nearPrior, count)) return count;
     }
+    if (bestFitting) return bestFitting;
     return Completed(*best, profile, span);
 }
 

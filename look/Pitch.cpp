@@ -18,6 +18,7 @@ constexpr double kHalfAsGood = 0.5;         // of the best peak, for a shorter l
 constexpr double kFlatEnergy = 1.0;         // mean square grey level of a profile with nothing in it
 constexpr std::size_t kMostSteps = 2048;    // longer profiles are averaged down to this
 constexpr double kDeepShare = 0.5;          // of the deepest dip: a dip this deep is a clear seam
+constexpr std::size_t kManySpacings = 3;    // clear seams enough to tell the pitch without the stack's height
 constexpr double kDistinct = 0.1;           // log-ratio within which two pitches are one
 
 // The profile less its straight-line trend, so light that falls off along the stack
@@ -109,6 +110,7 @@ std::vector<double> ClearSpacings(const std::vector<double>& profile, int first,
         previous = valley.position;
     }
     if (previous < 0) return {};
+    if (spacings.size() >= kManySpacings) return {LowerMedian(spacings)};
     return {LowerMedian(spacings), (last - first + 1.0) / static_cast<double>(spacings.size() + 2)};
 }
 

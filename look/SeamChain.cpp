@@ -24,22 +24,24 @@ constexpr double kLongestLink = 4.5;      // pitches a link may span
 constexpr double kClearShare = 0.5;       // of a typical seam's depth: a clear seam
 constexpr std::size_t kFewestSpacings = 4;
 
-std::vector<double> InRows(const std::vector<Valley>& valleys, int first, int last) {
-    std::vector<double> depths;
+// The valleys between rows `first` and `last`, deepest first.
+std::vector<Valley> InRows(const std::vector<Valley>& valleys, int first, int last) {
+    std::vector<Valley> inside;
     for (const Valley& valley : valleys) {
-        if (valley.position >= first && valley.position <= last) depths.push_back(valley.depth);
+        if (valley.position >= first && valley.position <= last) inside.push_back(valley);
     }
-    std::sort(depths.begin(), depths.end(), std::greater<>());
-    return depths;
+    std::sort(inside.begin(), inside.end(), [](const Valley& a, const Valley& b) { return a.depth > b.depth; });
+    return inside;
 }
 
-// How unevenly the clear seams lie, as the median distance of a spacing from the
-// median spacing, in shares of it; spacings far from one pitch are no neighbours.
-double Unevenness(const std::vector<Valley>& valleys, int first, int last, double pitch, double clear) {
+// How unevenly the clear seams (deep and wide enough) lie, as the median distance of a
+// spacing from the median spacing, in shares of it; spacings far from one pitch are
+// no neighbours.
+double Unevenness(const std::vector<Valley>& valleys, int first, int last, double pitch, double clear, double wide) {
     std::vector<double> spacings;
     double previous = -1;
     for (const Valley& valley : valleys) {
-        if (valley.position < first || valley.position > last || valley.depth < clear) continue;
+        if (valley.position < first || valley.position > last || valley.depth < clear || valley.width < wide) continue;
         const double spacing = valley.position - previous;
         if (previous >= 0 && spacing > 0.5 * pitch && spacing < 1.5 * pitch) spacings.push_back(spacing);
         previous = valley.position;
@@ -51,7 +53,7 @@ double Unevenness(const std::vector<Valley>& valleys, int first, int last, doubl
 }
 
 struct Node {
-    double position, depth, evidence;
+    double position, depth, width, evidence;
     double score;
     std::ptrdiff_t previous = -1;
     int boards = 0;  // boards from the previous seam
@@ -59,25 +61,33 @@ struct Node {
 
 }  // namespace
 
+double SpacingCost(const std::vector<Valley>& valleys, int first, int last, double pitch, const SeamLook& seam) {
+    const double unevenness = Unevenness(valleys, first, last, pitch, kClearShare * seam.depth, kClearShare * seam.width);
+    const double regular = unevenness > kRegularSpacing ? kRegularSpacing / unevenness : 1.0;
+    return kSpacingCost * regular * regular;
+}
+
 SeamLook TypicalSeam(const std::vector<Valley>& valleys, int first, int last, double pitch, double boardLevel) {
     const double least = std::max(kLeastSeamLevels, kLeastSeamShare * boardLevel);
-    const std::vector<double> depths = InRows(valleys, first, last);
-    if (depths.empty()) return {1.0, least, kSpacingCost};
+    const std::vector<Valley> inside = InRows(valleys, first, last);
+    if (inside.empty()) return {1.0, least, 1.0, kSpacingCost};
     const std::size_t seams =
         std::clamp<std::size_t>(static_cast<std::size_t>(std::max(1L, std::lround((last - first) / pitch) - 1)), 1,
-                                depths.size());
-    std::vector<double> deep;
-    for (std::size_t index = 0; index < seams && (index == 0 || depths[index] > least); ++index)
-        deep.push_back(depths[index]);
+                                inside.size());
+    std::vector<double> deep, widths;
+    for (std::size_t index = 0; index < seams && (index == 0 || inside[index].depth > least); ++index) {
+        deep.push_back(inside[index].depth);
+        widths.push_back(inside[index].width);
+    }
     const double depth = std::max(LowerMedian(deep), 1e-6);
     std::vector<double> shallow;
-    for (double dip : depths) {
-        if (dip < kNoiseShare * depth) shallow.push_back(dip);
+    for (const Valley& valley : inside) {
+        if (valley.depth < kNoiseShare * depth) shallow.push_back(valley.depth);
     }
     const double noise = std::max(least, std::min(kNoiseMultiple * LowerMedian(shallow), depth / 2));
-    const double unevenness = Unevenness(valleys, first, last, pitch, kClearShare * depth);
-    const double regular = unevenness > kRegularSpacing ? kRegularSpacing / unevenness : 1.0;
-    return {depth, noise, kSpacingCost * regular * regular};
+    SeamLook seam{depth, noise, std::max(1.0, LowerMedian(widths)), kSpacingCost};
+    seam.spacingCost = SpacingCost(valleys, first, last, pitch, seam);
+    return seam;
 }
 
 SeamChain ChainOfSeams(const std::vector<Valley>& valleys, double first, double last, double pitch,
@@ -85,8 +95,11 @@ SeamChain ChainOfSeams(const std::vector<Valley>& valleys, double first, double 
     std::vector<Node> nodes;
     for (const Valley& valley : valleys) {
         if (valley.position < first || valley.position > last) continue;
-        const double evidence = (std::min(valley.depth, kDeepestEvidence * seam.depth) - seam.noise) / seam.depth;
-        nodes.push_back({valley.position, valley.depth, evidence, evidence});
+        // A dip narrower than a seam is as likely a ply or a flute's edge, and earns less.
+        const double narrowness = std::min(1.0, valley.width / seam.width);
+        const double evidence =
+            narrowness * (std::min(valley.depth, kDeepestEvidence * seam.depth) - seam.noise) / seam.depth;
+        nodes.push_back({valley.position, valley.depth, valley.width, evidence, evidence});
     }
     if (nodes.empty()) return {};
     for (std::size_t to = 1; to < nodes.size(); ++to) {
@@ -111,10 +124,12 @@ SeamChain ChainOfSeams(const std::vector<Valley>& valleys, double first, double 
     for (std::ptrdiff_t at = best - nodes.begin(); at >= 0; at = nodes[at].previous) {
         chain.seams.push_back(nodes[at].position);
         chain.depths.push_back(nodes[at].depth);
+        chain.widths.push_back(nodes[at].width);
         if (nodes[at].previous >= 0) chain.boards.push_back(nodes[at].boards);
     }
     std::reverse(chain.seams.begin(), chain.seams.end());
     std::reverse(chain.depths.begin(), chain.depths.end());
+    std::reverse(chain.widths.begin(), chain.widths.end());
     std::reverse(chain.boards.begin(), chain.boards.end());
     if (chain.score <= 0) return {};
     return chain;

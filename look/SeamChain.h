@@ -11,21 +11,27 @@ namespace tamrex {
 // link may stray from the pitch before it costs what a seam earns.
 struct SeamLook {
     double depth = 1, noise = 0;
+    double width = 1;  // rows below half a typical seam's depth
     double spacingCost = 12;  // per squared share of a pitch that a link strays
 };
 
 // Measured on the dips between rows `first` and `last` for one pitch: the typical seam
 // on as many of the deepest dips as the pitch says there are seams, the noise on the
-// shallow ones. The spacing cost falls as the clear seams' spacing varies: the edges of
-// stacked sheets that are not flat lie unevenly, and there every clear dip is a seam
-// however far it lies from the next. However clean the photo, a dip less than four
+// shallow ones, and the spacing cost. However clean the photo, a dip less than four
 // grey levels or a twentieth of `boardLevel` deep is no seam.
 SeamLook TypicalSeam(const std::vector<Valley>& valleys, int first, int last, double pitch, double boardLevel);
+
+// What a link pays per squared share of `pitch` it strays, less as the clear seams
+// (as deep and as wide as half of `seam`'s) lie unevenly: the edges of stacked sheets
+// that are not flat lie so, and there every clear dip is a seam however far it lies
+// from the next.
+double SpacingCost(const std::vector<Valley>& valleys, int first, int last, double pitch, const SeamLook& seam);
 
 // The seams a count settles on, in rows, and how well they fit.
 struct SeamChain {
     std::vector<double> seams;   // bottom-up
     std::vector<double> depths;  // each seam's, in grey levels
+    std::vector<double> widths;  // each seam's, in rows below half its depth
     std::vector<int> boards;     // boards between each seam and the next
     double score = 0;
 };
