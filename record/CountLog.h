@@ -77,6 +77,7 @@ private:
 
     std::filesystem::path file_;
     Database database_;
+    std::optional<Statement> insertCount_;  // after the database: finalised before it closes
 };
 
 // The count log of the user: $XDG_DATA_HOME/tamrex/counts.sqlite, or

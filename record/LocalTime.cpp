@@ -44,6 +44,22 @@ bool ReadDate(std::string_view text, int& year, int& month, int& day) {
     return month >= 1 && month <= 12 && day >= 1 && day <= 31 && year >= 1970;
 }
 
+// The account the program runs as, not getlogin(): a batch run from cron or a
+// service has no terminal to ask.
+std::string AccountName() {
+    char buffer[1024];
+    passwd entry{};
+    passwd* found = nullptr;
+    if (::getpwuid_r(::geteuid(), &entry, buffer, sizeof buffer, &found) == 0 && found) return found->pw_name;
+    return "uid " + std::to_string(::geteuid());
+}
+
+std::string MachineName() {
+    char name[HOST_NAME_MAX + 1] = {};
+    if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "unknown";
+    return name;
+}
+
 }  // namespace
 
 Moment Now() {
@@ -71,18 +87,12 @@ Expected<std::int64_t> DayBoundary(std::string_view day, bool nextDay) {
 }
 
 std::string LoginName() {
-    // The account the program runs as, not getlogin(): a batch run from cron or a
-    // service has no terminal to ask.
-    char buffer[1024];
-    passwd entry{};
-    passwd* found = nullptr;
-    if (::getpwuid_r(::geteuid(), &entry, buffer, sizeof buffer, &found) == 0 && found) return found->pw_name;
-    return "uid " + std::to_string(::geteuid());
+    static const std::string name = AccountName();  // asked once: a look-up may read /etc/passwd
+    return name;
 }
 
 std::string HostName() {
-    char name[HOST_NAME_MAX + 1] = {};
-    if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "unknown";
+    static const std::string name = MachineName();
     return name;
 }
 
