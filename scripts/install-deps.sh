@@ -13,6 +13,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libgl-dev              # the window
   fonts-dejavu-core fonts-liberation                     # the window's fonts
   xvfb xauth x11-apps imagemagick                        # screenshots of the window
+  poppler-utils                                          # the evidence PDF's test reads it
   valgrind clang libclang-rt-14-dev bc python3           # memcheck, fuzzing, benchmarks, scripts
   dpkg-dev fakeroot file desktop-file-utils man-db groff-base  # the Debian package and its checks
 )
