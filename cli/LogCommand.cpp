@@ -4,32 +4,22 @@
 #include "calibration/CsvRecords.h"
 #include "cli/CountRecording.h"
 #include "record/CountLog.h"
+#include "record/TextPieces.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
+#include <cmath>
 #include <iostream>
 
 namespace tamrex::cli {
 namespace {
 
-std::string Decimal(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    return text;
-}
-
 template <typename T>
 std::string Field(const std::optional<T>& value) {
     if (!value) return {};
-    if constexpr (std::is_same_v<T, double>) return Decimal(*value);
+    if constexpr (std::is_same_v<T, double>) return OneDecimal(*value);
     else return std::to_string(*value);
-}
-
-std::string Joined(const std::vector<std::string>& parts, const char* between) {
-    std::string text;
-    for (const std::string& part : parts) text += (text.empty() ? "" : between) + part;
-    return text;
 }
 
 // "2024-12-07T10:15:00+01:00 /photos/stack.jpg: count 21, second look 21, accepted 22; check: ... (anna on station-2)"

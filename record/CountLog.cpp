@@ -1,6 +1,7 @@
 #include "record/CountLog.h"
 
 #include "record/LogSchema.h"
+#include "record/TextPieces.h"
 
 #include <cstdlib>
 #include <sstream>
@@ -14,12 +15,6 @@ constexpr const char* kCountColumns =
     "key, counted_at, counted_ms, login, host, program, version, photo, folder, photo_size, photo_mtime, "
     "sha256, photo_error, settings_file, bdline, threshold, pwidth, thickness, overridden, count, passes, "
     "second_count, second_look_error, height_boards, flags, error";
-
-std::string Joined(const std::vector<std::string>& parts, const char* between) {
-    std::string text;
-    for (const std::string& part : parts) text += (text.empty() ? "" : between) + part;
-    return text;
-}
 
 std::vector<std::string> Split(const std::string& text, char between) {
     std::vector<std::string> parts;

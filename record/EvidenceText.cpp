@@ -1,4 +1,5 @@
 #include "record/EvidenceText.h"
+#include "record/TextPieces.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -6,23 +7,11 @@
 namespace tamrex {
 namespace {
 
-std::string Decimal(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.1f", value);
-    return text;
-}
-
-std::string Joined(const std::vector<std::string>& parts, const char* between) {
-    std::string text;
-    for (const std::string& part : parts) text += (text.empty() ? "" : between) + part;
-    return text;
-}
-
 std::string CountLine(const CountRecord& count) {
     if (!count.count) return "Not counted: " + count.error;
     std::string line = "Count of the rules: " + std::to_string(*count.count) + "   Second look: ";
     line += count.secondCount ? std::to_string(*count.secondCount) : "none (" + count.secondLookError + ")";
-    if (count.heightBoards) line += "   Height: " + Decimal(*count.heightBoards) + " boards";
+    if (count.heightBoards) line += "   Height: " + OneDecimal(*count.heightBoards) + " boards";
     if (!count.flags.empty()) line += "   Check: " + Joined(count.flags, ", ");
     return line;
 }
@@ -30,7 +19,7 @@ std::string CountLine(const CountRecord& count) {
 std::string SettingsLine(const RecordedSettings& settings) {
     std::string line = "Settings: BDLINE=" + std::to_string(settings.bdLine) +
                        " THRESHOLD=" + std::to_string(settings.threshold) + " PWIDTH=" + std::to_string(settings.pWidth);
-    if (settings.thickness) line += " THICKNESS=" + Decimal(*settings.thickness);
+    if (settings.thickness) line += " THICKNESS=" + OneDecimal(*settings.thickness);
     line += " from " + settings.file.string();
     if (!settings.overridden.empty()) line += " (" + settings.overridden + " given on the command line)";
     return line;
