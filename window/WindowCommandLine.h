@@ -38,7 +38,7 @@ struct WindowStart {
     std::filesystem::path folder;
     std::filesystem::path photo;  // the photo given, to be counted at once; empty: none
     std::filesystem::path settingsFile;  // read at start, and where calibrated settings go
-    std::optional<std::filesystem::path> logFile;  // the count log; none with --no-log
+    std::optional<std::filesystem::path> logFile = std::nullopt;  // the count log; none with --no-log
 };
 
 // The start folder as ChooseStartFolder chooses it, the photo given, if a photo was,

@@ -64,6 +64,21 @@ TEST(Sha256, MatchesTheStandardsVectorsAndReadsFilesInPieces) {
     EXPECT_FALSE(ReadPhotoFacts(folder / "fifo.jpg"));  // refused, not waited on
 }
 
+TEST(LocalDays, BoundDaysOfTheLocalCalendarAndRefuseWhatIsNoDate) {
+    const auto day = [](const char* text, bool next) { return DayBoundary(text, next).value(); };
+    EXPECT_EQ(day("2024-12-31", true), day("2025-01-01", false));
+    EXPECT_EQ(day("2024-02-28", true), day("2024-02-29", false));  // a leap day is a day
+    EXPECT_EQ(day("yesterday", true), day("today", false));
+    const std::int64_t now = Now().unixMs;
+    EXPECT_LE(day("today", false), now);
+    EXPECT_GT(day("today", true), now);
+    for (const char* wrong : {"2024-13-01", "31.12.2024", "2024-12-1", "tomorrow", ""}) {
+        const Expected<std::int64_t> refused = DayBoundary(wrong, false);
+        ASSERT_FALSE(refused) << wrong;
+        EXPECT_NE(refused.error().message.find("YYYY-MM-DD"), std::string::npos) << refused.error().message;
+    }
+}
+
 TEST(CountLog, FindsCountsByTimeFolderPhotoCorrectionAndFlag) {
     ScratchFolder folder;
     const auto file = folder / "log" / "counts.sqlite";  // the folder is made too
