@@ -18,7 +18,10 @@ WindowLog::~WindowLog() { writer.Finish(); }
 CountRecord WindowLog::RecordCount(const std::filesystem::path& photo, const Expected<CountResult>& result,
                                    const StationSettings& station) {
     std::error_code ignored;
-    const RecordedSettings settings{std::filesystem::absolute(settingsFile, ignored).lexically_normal(),
+    // Settings that came from no file (a window made by a test) name none.
+    const auto file =
+        settingsFile.empty() ? settingsFile : std::filesystem::absolute(settingsFile, ignored).lexically_normal();
+    const RecordedSettings settings{file,
                                     station.counter.bdLine,
                                     station.counter.threshold,
                                     station.counter.pWidth,
