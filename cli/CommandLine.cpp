@@ -4,6 +4,7 @@
 #include "cli/Version.h"
 #include "counting/MemoryBudget.h"
 #include "image/PictureFile.h"
+#include "record/CountLog.h"
 
 #include <CLI/CLI.hpp>
 
@@ -18,7 +19,17 @@ constexpr const char* kDescription =
     "Prints one result per photo, in the order given; a photo that cannot be counted\n"
     "is reported with the reason. Exit status: 0 when every photo was counted, 1 when\n"
     "any failed, 2 on a usage error.\n"
-    "'tamrex-count calibrate --help' tells how to find settings from hand-counted photos.";
+    "Every count is added to the count log (see --log); 'tamrex-count log --help' tells\n"
+    "how to read it. 'tamrex-count calibrate --help' tells how to find settings from\n"
+    "hand-counted photos.";
+
+constexpr const char* kLogSummary = "Shows the counts kept in the count log";
+constexpr const char* kLogDescription =
+    "Prints the counts of the count log, oldest first, one line each with its accepted\n"
+    "count where a person accepted one, and the totals: counts and boards counted,\n"
+    "accepted counts and boards accepted. --csv and --json print every field instead.\n"
+    "--verify PHOTO says whether the photo on disk is the one that was counted (the same\n"
+    "SHA-256) and shows its counts; exit status 1 when it is not, or was never counted.";
 
 constexpr const char* kCalibrateSummary = "Finds settings from photos whose boards were counted by hand";
 constexpr const char* kCalibrateDescription =
@@ -82,6 +93,11 @@ void AddRegion(CLI::App& app, std::optional<PhotoFrame>& frame, const std::strin
 
 unsigned DefaultJobs() { return std::max(1u, std::thread::hardware_concurrency()); }
 
+// Where the count log is, for counting and for reading it; the default shown is this user's.
+CLI::Option* AddLogFile(CLI::App& app, std::filesystem::path& file, const std::string& what) {
+    return app.add_option("--log", file, what + " (default: " + DefaultLogFile().string() + ")")->type_name("FILE");
+}
+
 void AddCountOptions(CLI::App& app, Options& options) {
     app.add_option("--ini", options.settingsFile, "Settings file (default: Tamrex.ini beside the program)")
         ->type_name("FILE");
@@ -105,10 +121,39 @@ void AddCountOptions(CLI::App& app, Options& options) {
                  "pass counts, strip width and height, ms, second count, height in boards, flags,\n"
                  "error)")
         ->excludes(json);
+    app.add_option("--evidence", options.evidenceFile,
+                   "Write the photo with its lines and a caption (its name, SHA-256, when it was\n"
+                   "counted, the counts, the accepted count and the settings) to FILE (.png or .jpg;\n"
+                   "one photo only)")
+        ->check(CLI::Validator(PictureNameProblem, ""))
+        ->type_name("FILE");
     AddJobs(app, options.jobs, "Count N photos at a time");
     AddMaxPixels(app, options.maxMegapixels);
     AddMemoryBudget(app, options.memoryBudgetMiB);
+    CLI::Option* log = AddLogFile(app, options.logFile, "Add every count to the count log FILE");
+    app.add_flag("--no-log", options.noLog, "Do not add the counts to the count log")->excludes(log);
     app.add_option("photos", options.photos, "JPEG photos to count")->type_name("PHOTO");
+}
+
+CLI::App* AddLogCommand(CLI::App& app, Options& options, LogOptions& log) {
+    CLI::App* command = app.add_subcommand("log", kLogSummary);
+    command->footer(kLogDescription);
+    AddLogFile(*command, options.logFile, "The count log to read");
+    command->add_option("--since", log.since, "Counts made on or after DAY: YYYY-MM-DD, today or yesterday")
+        ->type_name("DAY");
+    command->add_option("--until", log.until, "Counts made on or before DAY, that day included")->type_name("DAY");
+    command->add_option("--folder", log.folder, "Counts of the photos in FOLDER")->type_name("FOLDER");
+    command->add_option("--photo", log.photo, "Counts of PHOTO")->type_name("PHOTO");
+    command->add_flag("--corrected", log.correctedOnly, "Only counts that a person corrected");
+    command->add_flag("--flagged", log.flaggedOnly, "Only counts that the check flagged");
+    auto* json = command->add_flag("--json", options.json, "One JSON object per count, one per line");
+    command->add_flag("--csv", options.csv, "A CSV report: a header row, then one row per count")->excludes(json);
+    command
+        ->add_option("--verify", log.verify,
+                     "Whether PHOTO on disk is the photo that was counted (the same SHA-256); shows\n"
+                     "its counts")
+        ->type_name("PHOTO");
+    return command;
 }
 
 void AddKnownCount(CalibrateOptions& calibrate, const std::string& text) {
@@ -148,7 +193,8 @@ CLI::App* AddCalibrateCommand(CLI::App& app, Options& options, CalibrateOptions&
 
 // What CLI11 cannot say about the combinations of options.
 void CheckCombinations(const Options& options, const CLI::App& calibrateCommand,
-                       const CalibrateOptions& calibrate) {
+                       const CalibrateOptions& calibrate, const CLI::App& logCommand) {
+    if (logCommand.parsed()) return;
     if (calibrateCommand.parsed()) {
         if (!options.photos.empty()) {
             throw CLI::ValidationError(
@@ -168,6 +214,7 @@ void CheckCombinations(const Options& options, const CLI::App& calibrateCommand,
     };
     onePhotoOnly("--line-map", options.lineMapFile);
     onePhotoOnly("--overlay", options.overlayFile);
+    onePhotoOnly("--evidence", options.evidenceFile);
 }
 
 }  // namespace
@@ -181,24 +228,27 @@ ParsedCommandLine ParseCommandLine(int argc, char** argv) {
     Options& options = parsed.options;
     options.jobs = DefaultJobs();
     CalibrateOptions calibrate;
+    LogOptions log;
 
     CLI::App app{kDescription, "tamrex-count"};
     app.set_version_flag("--version", VersionText());
     AddCountOptions(app, options);
     CLI::App* calibrateCommand = AddCalibrateCommand(app, options, calibrate);
+    CLI::App* logCommand = AddLogCommand(app, options, log);
     app.require_subcommand(0, 1);
 
     try {
         app.parse(argc, argv);
-        CheckCombinations(options, *calibrateCommand, calibrate);
+        CheckCombinations(options, *calibrateCommand, calibrate, *logCommand);
         if (calibrateCommand->parsed()) options.calibrate = std::move(calibrate);
+        if (logCommand->parsed()) options.log = std::move(log);
     } catch (const CLI::Success& success) {
         parsed.exitNow = app.exit(success);
     } catch (const CLI::ParseError& error) {
-        const bool calibrating = calibrateCommand->parsed();
-        std::cerr << "tamrex-count: " << (calibrating ? "calibrate: " : "") << error.what() << "\n"
-                  << "Run 'tamrex-count " << (calibrating ? "calibrate " : "")
-                  << "--help' for the options.\n";
+        const std::string command = calibrateCommand->parsed() ? "calibrate " : logCommand->parsed() ? "log " : "";
+        std::cerr << "tamrex-count: " << (command.empty() ? "" : command.substr(0, command.size() - 1) + ": ")
+                  << error.what() << "\n"
+                  << "Run 'tamrex-count " << command << "--help' for the options.\n";
         parsed.exitNow = 2;
     }
     return parsed;

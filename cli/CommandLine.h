@@ -18,6 +18,17 @@ struct CalibrateOptions {
     std::filesystem::path iniFile;       // --write-ini; empty: the settings are only printed
 };
 
+// `tamrex-count log`: which counts of the log to show, and how.
+struct LogOptions {
+    std::string since;  // a date, "today" or "yesterday"; empty: from the first count
+    std::string until;  // the same, that day included; empty: to the last
+    std::filesystem::path folder;
+    std::filesystem::path photo;
+    bool correctedOnly = false;
+    bool flaggedOnly = false;
+    std::filesystem::path verify;  // a photo on disk to compare with the counts logged
+};
+
 struct Options {
     std::filesystem::path settingsFile;  // empty: the default beside the program
     std::optional<int> bdLine;
@@ -35,6 +46,10 @@ struct Options {
     std::uint64_t MemoryBudget() const;
     std::vector<std::filesystem::path> photos;
     std::optional<CalibrateOptions> calibrate;  // set when the command is `calibrate`
+    std::filesystem::path logFile;       // --log; empty: DefaultLogFile()
+    bool noLog = false;                  // --no-log: counts are not added to the log
+    std::filesystem::path evidenceFile;  // --evidence: the (single) photo's evidence picture
+    std::optional<LogOptions> log;       // set when the command is `log`
 };
 
 // The outcome of reading the arguments: options to run with, or an exit right away

@@ -1,11 +1,14 @@
 #include "cli/CountCommand.h"
 
+#include "cli/CountRecording.h"
 #include "cli/CsvReport.h"
 #include "cli/PhotoReport.h"
 #include "cli/ProgressLine.h"
 #include "cli/ResultFormat.h"
 #include "counting/CountInOrder.h"
 #include "overlay/LineOverlay.h"
+#include "record/EvidencePicture.h"
+#include "record/EvidenceText.h"
 
 #include <iostream>
 
@@ -53,6 +56,19 @@ void Print(const Options& options, const PhotoReport& report) {
     if (!report.AllDone()) std::cerr << "tamrex-count: " << report.Errors() << std::endl;
 }
 
+// The evidence picture of the one photo: its record's facts are read here, so that
+// the picture and the log show the same SHA-256.
+void WriteEvidence(const Options& options, const CountResult& count, CountRecord& record, PhotoReport& report) {
+    if (Expected<PhotoFacts> facts = ReadPhotoFacts(record.photo)) {
+        record.facts = std::move(*facts);
+    } else {
+        record.factsError = "cannot read the photo again: " + facts.error().message;
+    }
+    const auto accepted = options.noLog ? std::nullopt : AcceptedInLog(LogFileOf(options), record);
+    if (Outcome written = WriteEvidencePicture(count, EvidenceLines(record, accepted), options.evidenceFile); !written)
+        report.outputFailures.push_back(written.error());
+}
+
 }  // namespace
 
 int RunCount(const Options& options, const StationSettings& station) {
@@ -60,15 +76,28 @@ int RunCount(const Options& options, const StationSettings& station) {
     bool allDone = true;
     std::size_t finished = 0;
     ProgressLine progress(options.photos.size(), options.json || options.csv);
+    // The log's complaint and the reports come from the log's thread, one at a time.
+    CountRecording recording(options, station, [&](const std::string& message) {
+        progress.Clear();
+        std::cerr << "tamrex-count: " << message << std::endl;
+    });
     CountInOrder(RequestsFor(options, station), options.jobs,
                  [&](std::size_t index, const Expected<CountResult>& count) {
-                     const PhotoReport report = ReportOf(options, options.photos[index], count);
-                     progress.Clear();
-                     Print(options, report);
-                     allDone = report.AllDone() && allDone;
-                     progress.Done(++finished);
+                     PhotoReport report = ReportOf(options, options.photos[index], count);
+                     CountRecord record = recording.RecordOf(report);
+                     if (!options.evidenceFile.empty() && count) {
+                         WriteEvidence(options, *count, record, report);
+                         record.error = report.Errors();
+                     }
+                     recording.Add(std::move(record), [&, report = std::move(report)] {
+                         progress.Clear();
+                         Print(options, report);
+                         allDone = report.AllDone() && allDone;
+                         progress.Done(++finished);
+                     });
                  },
                  options.MemoryBudget());
+    recording.Finish();
     return allDone ? 0 : 1;
 }
 

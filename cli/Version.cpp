@@ -9,4 +9,6 @@ std::string VersionText() {
            TAMREX_WINDOW_QT + ")";
 }
 
+std::string ProgramVersion() { return TAMREX_VERSION; }
+
 }  // namespace tamrex::cli

@@ -8,4 +8,7 @@ namespace tamrex::cli {
 // the image library's, and that of the Qt the window was built with.
 std::string VersionText();
 
+// "0.1.0": the version alone, as the count log keeps it.
+std::string ProgramVersion();
+
 }  // namespace tamrex::cli

@@ -1,6 +1,7 @@
 #include "cli/CalibrateCommand.h"
 #include "cli/CommandLine.h"
 #include "cli/CountCommand.h"
+#include "cli/LogCommand.h"
 #include "settings/LoadSettings.h"
 #include "settings/StationSettings.h"
 
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
     const Options& options = parsed.options;
     // Calibration looks for settings, so it has no use for the ones in the file.
     if (options.calibrate) return tamrex::cli::RunCalibration(options);
+    if (options.log) return tamrex::cli::RunLogCommand(options);
 
     const auto settingsFile =
         options.settingsFile.empty() ? tamrex::DefaultSettingsFile() : options.settingsFile;

@@ -8,10 +8,12 @@ packages=(
   build-essential cmake ninja-build pkg-config           # the build
   libfreeimage-dev libexif-dev libexpected-dev           # photos, their orientation, the error type
   libcli11-dev nlohmann-json3-dev                        # the command line and its JSON
+  libsqlite3-dev libssl-dev sqlite3                      # the count log, its SHA-256, backing it up
   libgtest-dev libgmock-dev                              # unit tests
   qt6-base-dev qt6-base-dev-tools libgl-dev              # the window
   fonts-dejavu-core fonts-liberation                     # the window's fonts
   xvfb xauth x11-apps imagemagick                        # screenshots of the window
+  poppler-utils                                          # the evidence PDF's test reads it
   valgrind clang libclang-rt-14-dev bc python3           # memcheck, fuzzing, benchmarks, scripts
   dpkg-dev fakeroot file desktop-file-utils man-db groff-base  # the Debian package and its checks
 )

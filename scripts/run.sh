@@ -11,6 +11,7 @@ bin="$(pwd)/build/bin"
 folder=$(mktemp -d -t tamrex-samples-XXXXXX)
 trap 'rm -rf "$folder"' EXIT  # the copies and their line maps go when the script ends
 cp samples/*.jpg "$folder"
+export XDG_DATA_HOME="$folder/.data"  # counts of samples stay out of the user's count log
 cd "$folder"
 
 echo

@@ -153,6 +153,10 @@ void ReviewWindow::CreateButtons(QBoxLayout* layout) {
             QDialog::accept();
         });
     }
+    QPushButton* evidence = buttons->addButton(QStringLiteral("Export evidence..."), QDialogButtonBox::ActionRole);
+    evidence->setObjectName(QStringLiteral("ExportEvidence"));
+    evidence->setToolTip(QStringLiteral("Write the photo with the lines on show and what was counted as a PDF page"));
+    connect(evidence, &QPushButton::clicked, this, &ReviewWindow::evidenceAsked);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);

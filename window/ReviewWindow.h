@@ -38,6 +38,8 @@ public:
 
 signals:
     void countAccepted(int boards);
+    // "Export evidence...": the lines on show, as a page to hand over.
+    void evidenceAsked();
 
 private:
     QBoxLayout* CreateTools();

@@ -25,6 +25,7 @@ TamrexOpening OpenTamrex(const WindowStart& start) {
     const Expected<StationSettings> settings = LoadStationSettings(start.settingsFile);
     if (!settings) return {nullptr, QString::fromStdString(settings.error().message)};
     auto window = std::make_unique<Tamrex>(start.folder, *settings, start.settingsFile);
+    if (start.logFile) window->RecordCountsIn(*start.logFile);
     if (!start.photo.empty()) window->SelectPhoto(ToText(start.photo));
     return {std::move(window), QString()};
 }

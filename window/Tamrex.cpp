@@ -4,6 +4,8 @@
 #include "window/CalibrationDialog.h"
 #include "window/CorrectionNote.h"
 #include "window/CountedPhoto.h"
+#include "window/EvidencePdf.h"
+#include "window/HistoryDialog.h"
 #include "window/CheckText.h"
 #include "window/FontThatFits.h"
 #include "window/LayoutFont.h"
@@ -16,6 +18,7 @@
 #include "window/ProcessTimeText.h"
 #include "window/ReviewWindow.h"
 #include "window/Twips.h"
+#include "window/WindowLog.h"
 
 #include <QAction>
 #include <QColor>
@@ -239,6 +242,7 @@ void Tamrex::CreatePictureMenu() {
     pictureMenu->addSeparator();
     calibrateAction =
         AddMenuAction(QStringLiteral("Calibrate from corrected photos..."), {}, &Tamrex::OpenCalibration);
+    AddMenuAction(QStringLiteral("History..."), QKeySequence(Qt::CTRL | Qt::Key_H), &Tamrex::OpenHistory);
     connect(pictureMenu, &QMenu::aboutToShow, this, &Tamrex::UpdateActions);
     UpdateActions();
 }
@@ -287,6 +291,7 @@ void Tamrex::ShowResult(const Expected<CountResult>& result) {
     // The overlay and the review must only ever show the lines of the run on show.
     lastCount.reset();
     correctionNote.clear();
+    if (log) lastRecord = log->RecordCount(workingFolder / imageFile, result, station);
     checkNote = result ? CheckNotice(*result) : QString();
     if (!result) {
         ShowFailure(result.error());
@@ -330,7 +335,7 @@ void Tamrex::ShowResultLine(const QString& text) {
 
 void Tamrex::ShowNotes() {
     QStringList notes;
-    for (const QString& note : {pictureNote, correctionNote, checkNote}) {
+    for (const QString& note : {pictureNote, correctionNote, checkNote, logNote}) {
         if (!note.isEmpty()) notes << note;
     }
     image1->SetNotice(notes.join(QLatin1Char(' ')));
@@ -396,6 +401,16 @@ void Tamrex::OpenReview() {
     review->setAttribute(Qt::WA_DeleteOnClose);
     connect(review, &ReviewWindow::countAccepted, this,
             [this, count = *lastCount](int boards) { AcceptCount(count, boards); });
+    if (log && lastRecord) {
+        connect(review, &ReviewWindow::countAccepted, this, [this, review, record = *lastRecord, height = photo->height()](
+                                                                int boards) {
+            // Accepted by the second look's button, the count has no lines of the review's.
+            const bool asDrawn = boards == review->Edits().Boards();
+            log->RecordCorrection(record, boards, asDrawn ? review->Edits().Lines() : std::vector<ReviewLine>{}, height);
+        });
+    }
+    connect(review, &ReviewWindow::evidenceAsked, this,
+            [this, review, count = *lastCount, image = *photo] { ExportReviewEvidence(*review, count, image); });
     review->open();
 }
 
@@ -427,6 +442,44 @@ void Tamrex::OpenCalibration() {
     connect(calibration, &CalibrationDialog::settingsApplied, this,
             [this](const StationSettings& found) { station = found; });
     calibration->show();
+}
+
+void Tamrex::RecordCountsIn(const std::filesystem::path& file) {
+    delete log;
+    log = new WindowLog(file, settingsFile, this);
+    connect(log, &WindowLog::problem, this, [this](const QString& message) {
+        logNote = message;
+        ShowNotes();
+    });
+}
+
+// The folder's counts from the log; a double-click there reviews that photo's count.
+void Tamrex::OpenHistory() {
+    if (!log) {
+        pictureNote = QStringLiteral("No count log is kept: Tamrex was started with --no-log.");
+        ShowNotes();
+        return;
+    }
+    if (!history) {
+        history = new HistoryDialog(log->file(), workingFolder, this);
+        history->setAttribute(Qt::WA_DeleteOnClose);
+        connect(history, &HistoryDialog::photoChosen, this, [this](const QString& name) {
+            SelectPhoto(name);
+            if (lastCount && ToText(imageFile) == name) OpenReview();
+        });
+    }
+    history->show();
+    history->raise();
+}
+
+void Tamrex::ExportReviewEvidence(ReviewWindow& review, const CountResult& count, const QImage& photo) {
+    const CountRecord record = lastRecord ? *lastRecord
+                                          : RecordOfCount(count.photo, count, {settingsFile, station.counter.bdLine,
+                                                                               station.counter.threshold,
+                                                                               station.counter.pWidth, station.thickness, {}},
+                                                          "tamrex", TAMREX_VERSION);
+    ExportEvidence(&review, count, photo, review.Edits(),
+                   ReviewEvidenceCaption(record, log ? log->file() : std::filesystem::path(), review.Edits()));
 }
 
 }  // namespace tamrex

@@ -3,10 +3,12 @@
 #include "counting/BoardCounter.h"
 #include "counting/CountObserver.h"
 #include "counting/CounterSettings.h"
+#include "record/CountRecord.h"
 #include "settings/StationSettings.h"
 #include "window/FolderCorrections.h"
 
 #include <QFont>
+#include <QImage>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -27,7 +29,10 @@ class QPushButton;
 namespace tamrex {
 
 class CalibrationDialog;
+class HistoryDialog;
 class PictureBox;
+class ReviewWindow;
+class WindowLog;
 
 // The program's one window. It owns the whole state of a session (the settings, the chosen
 // photo and the count run's working fields) and shows every count run as it happens.
@@ -49,6 +54,9 @@ public:
 
     // Selects the photo of that name in the list, which counts it, or says why it cannot.
     void SelectPhoto(const QString& name);
+
+    // Adds every count and accepted correction from now on to the count log `file`.
+    void RecordCountsIn(const std::filesystem::path& file);
 
 private:
     void CreatePictureBoxes();
@@ -88,6 +96,8 @@ private:
     void AcceptCount(const CountResult& count, int boards);
     void ShowCorrection(const Correction& correction, const Outcome& kept);
     void OpenCalibration();
+    void OpenHistory();
+    void ExportReviewEvidence(ReviewWindow& review, const CountResult& count, const QImage& photo);
 
     const std::filesystem::path workingFolder;
     StationSettings station;
@@ -118,6 +128,10 @@ private:
     QAction* linesAction = nullptr;
     QAction* calibrateAction = nullptr;
     QPointer<CalibrationDialog> calibration;  // the one under way, if any
+    WindowLog* log = nullptr;  // none: no record is kept
+    std::optional<CountRecord> lastRecord;  // the record of lastCount, which a correction names
+    QString logNote;  // why the count log cannot be written
+    QPointer<HistoryDialog> history;
 };
 
 }  // namespace tamrex

@@ -1,5 +1,8 @@
 #include "window/WindowCommandLine.h"
 
+#include "record/CountLog.h"
+#include "window/LogChoice.h"
+
 #include <FreeImage.h>
 #include <QtGlobal>
 
@@ -57,7 +60,7 @@ Expected<SettingsChoice> TakeSettingsOption(const std::vector<std::filesystem::p
 }  // namespace
 
 std::string WindowHelpText() {
-    return "Usage: tamrex [--ini FILE] [PHOTO | FOLDER]\n"
+    return "Usage: tamrex [--ini FILE] [--log FILE | --no-log] [PHOTO | FOLDER]\n"
            "\n"
            "Opens the Tamrex board counter on the JPEG photos (*.jpg) of a folder: FOLDER,\n"
            "the folder that holds PHOTO (counted at once), or else the current folder.\n"
@@ -66,11 +69,15 @@ std::string WindowHelpText() {
            "a picture, or F2, opens the count for review, where a click takes a line away or\n"
            "adds one. Accepted counts are kept in tamrex-corrections.csv in the folder, and\n"
            "\"Calibrate from corrected photos\" in the pictures' right-click menu learns\n"
-           "settings from them.\n"
+           "settings from them. Every count and correction is also added to the count log,\n"
+           "which \"History...\" (Ctrl+H) shows and 'tamrex-count log' reads.\n"
            "\n"
            "Options:\n"
            "  --ini FILE     Read the settings from FILE, and write calibrated ones there\n"
            "                 (default: Tamrex.ini in the program's folder, links followed)\n"
+           "  --log FILE     Add every count and every accepted correction to the count log\n"
+           "                 FILE (this user's: " + DefaultLogFile().string() + ")\n"
+           "  --no-log       Keep no record of the counts\n"
            "  -h, --help     Print this help and exit\n"
            "  --version      Print the versions of tamrex, FreeImage and Qt and exit\n"
            "\n"
@@ -132,11 +139,13 @@ Expected<std::filesystem::path> ChooseStartFolder(const std::vector<std::filesys
 Expected<WindowStart> ReadWindowArguments(const std::vector<std::filesystem::path>& arguments,
                                           const std::filesystem::path& currentFolder,
                                           const std::filesystem::path& defaultSettings) {
-    const Expected<SettingsChoice> settings = TakeSettingsOption(arguments);
+    const Expected<LogChoice> log = TakeLogChoice(arguments, currentFolder);
+    if (!log) return tl::unexpected(log.error());
+    const Expected<SettingsChoice> settings = TakeSettingsOption(log->others);
     if (!settings) return tl::unexpected(settings.error());
     const Expected<std::filesystem::path> folder = ChooseStartFolder(settings->others, currentFolder);
     if (!folder) return tl::unexpected(folder.error());
-    WindowStart start{*folder, {}, settings->file ? currentFolder / *settings->file : defaultSettings};
+    WindowStart start{*folder, {}, settings->file ? currentFolder / *settings->file : defaultSettings, log->file};
     const std::optional<std::filesystem::path> named = NamedIn(settings->others);
     if (named && !std::filesystem::is_directory(currentFolder / *named)) start.photo = named->filename();
     return start;

@@ -38,10 +38,12 @@ struct WindowStart {
     std::filesystem::path folder;
     std::filesystem::path photo;  // the photo given, to be counted at once; empty: none
     std::filesystem::path settingsFile;  // read at start, and where calibrated settings go
+    std::optional<std::filesystem::path> logFile = std::nullopt;  // the count log; none with --no-log
 };
 
-// The start folder as ChooseStartFolder chooses it, the photo given, if a photo was, and
-// the settings file of "--ini FILE" (or "--ini=FILE"), else `defaultSettings`. Relative
+// The start folder as ChooseStartFolder chooses it, the photo given, if a photo was,
+// the settings file of "--ini FILE" (or "--ini=FILE"), else `defaultSettings`, and the
+// count log as TakeLogChoice reads it. Relative
 // names are taken from the current folder. A failure says what is wrong with which argument.
 Expected<WindowStart> ReadWindowArguments(const std::vector<std::filesystem::path>& arguments,
                                           const std::filesystem::path& currentFolder,

@@ -1,4 +1,5 @@
 #include "window/WindowCommandLine.h"
+#include "record/CountLog.h"
 #include "tests/fixtures/ScratchFolder.h"
 
 #include <QtGlobal>
@@ -64,6 +65,22 @@ TEST(WindowDisplay, WithoutAnyDisplayTheWindowSaysSoInsteadOfAborting) {
     EXPECT_TRUE(CheckDisplay({}, nullptr, "wayland-0", nullptr).has_value());
     EXPECT_TRUE(CheckDisplay({}, nullptr, nullptr, "offscreen").has_value());
     EXPECT_TRUE(CheckDisplay({"-platform", "offscreen"}, nullptr, nullptr, nullptr).has_value());
+}
+
+TEST_F(StartFolderChoice, TheCountLogIsTheUsersUnlessNamedOrTurnedOff) {
+    const auto start = [&](const Paths& arguments) {
+        return ReadWindowArguments(arguments, folder_.path(), folder_ / "Tamrex.ini");
+    };
+    EXPECT_EQ(start({"station"}).value().logFile, DefaultLogFile());
+    EXPECT_EQ(start({"--log", "counts.sqlite", "station"}).value().logFile, folder_ / "counts.sqlite");
+    const Expected<WindowStart> equals = start({"--log=/var/counts.sqlite", "stack.jpg"});
+    EXPECT_EQ(equals.value().logFile, std::filesystem::path("/var/counts.sqlite"));
+    EXPECT_EQ(equals.value().photo, "stack.jpg");
+    EXPECT_FALSE(start({"--no-log"}).value().logFile.has_value());
+    EXPECT_EQ(start({"--", "--no-log"}).error().message, "cannot open '--no-log': No such file or directory")
+        << "after --, it is a name";
+    EXPECT_EQ(start({"--log"}).error().message, "--log needs the name of a count log file");
+    EXPECT_FALSE(start({"--log", "a.sqlite", "--no-log"}).has_value());
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ class Versions(unittest.TestCase):
 
 class WindowCommandLine(unittest.TestCase):
     def test_help_and_version_need_no_display(self):
-        for option, start in (("--help", "Usage: tamrex [--ini FILE] [PHOTO | FOLDER]\n"), ("--version", "tamrex ")):
+        for option, start in (("--help", "Usage: tamrex [--ini FILE] [--log FILE | --no-log] [PHOTO | FOLDER]\n"), ("--version", "tamrex ")):
             answer = run(WINDOW, option)
             self.assertEqual((answer.returncode, answer.stderr), (0, ""), option)
             self.assertTrue(answer.stdout.startswith(start), answer.stdout)
