@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """How often calibrated settings count unseen photos exactly, and how well the check flags
-the counts that are not.
+the counts that are not; on synthetic stations, on operators' photos drawn like real ones,
+and on the real photos of ../shared/real-photos.
 
 Makes stations of synthetic stack photos with tamrex-make-photo, from easy to hard:
 
@@ -22,8 +23,20 @@ exact; and, when the results carry a "second_count", the share of those that are
 calibrated and with settings that know nothing of the station.
 A photo that could not be counted is a miss, and flagged.
 
+Operators' photos are phone photos (shrunk to 1512 x 1134) drawn with what the field throws at the
+second look, one kind per station: a stack beside others on a busy background, a stack
+that fills the frame, textured faces (flutes, plies, folded boxes), thin sheets under
+wrap, outdoor light, a camera at an angle (keystone), boards of mixed thickness. Where the
+stack runs past the frame, the boards in the photo are the ones to count.
+
+Real photos: each station of the folder's manifest.json is calibrated on its photos
+marked as calibration photos and counts the others; printed per station are the share
+each count (the rules', the second look's) gets exact, within one board, and with no
+count at all, and the processor time per photo. The folder is for testing inside the
+team only: it is read where it lies, never copied. Without it, that part is skipped.
+
 Usage: bench/accuracy.py BIN_DIR [--quick] [--stations N] [--photos N] [--seed N]
-                         [--jobs N] [--keep DIR] [--misses]
+                         [--jobs N] [--keep DIR] [--misses] [--real DIR] [--only PART]
 """
 
 import argparse
@@ -38,6 +51,9 @@ import tempfile
 import time
 
 KINDS = ("level", "tilt", "faint", "jpeg", "rough")
+OPERATOR_KINDS = ("beside", "filled", "texture", "thin", "outdoor", "keystone", "mixed")
+OPERATOR_SIZE = (1512, 1134)
+REAL_PHOTOS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "shared", "real-photos")
 SIZES = ((800, 576), (800, 576), (640, 480), (1024, 768))
 MARGIN = 40  # the generator's least margin above and below the stack
 KNOWN_PHOTOS = 3
@@ -116,6 +132,65 @@ def photo_of(station, rng):
     return options
 
 
+def operator_station_of(kind, rng):
+    """What every photo of an operator's station shares: its camera, light and boards."""
+    station = {"kind": kind, "board_rows": rng.randint(14, 40), "gap_rows": rng.randint(2, 6),
+               "noise": rng.randint(8, 18), "board_level": rng.randint(140, 215), "seed": rng.randint(1, 10**6)}
+    if kind == "thin":
+        station.update(board_rows=rng.randint(3, 8), gap_rows=rng.randint(1, 2), wrap=rng.choice((0, 20, 40)))
+    if kind == "texture":
+        station["face"] = rng.choice(("flutes", "double-flutes", "rounded", "plies"))
+        station["board_rows"] = rng.randint(24, 48)
+    if kind == "beside":
+        station.update(background=rng.choice(("plain", "wall", "gravel")), background_level=rng.randint(15, 200),
+                       neighbour=rng.choice(("pallet", "stack")))
+    if kind == "outdoor":
+        station.update(sky=rng.randint(5, 20), shadow=rng.randint(20, 50), light_slope=rng.randint(-35, 35))
+    if kind == "mixed":
+        station["mixed"] = f"{station['board_rows'] - rng.randint(4, 8)},{station['board_rows'] + rng.randint(6, 14)}"
+    return station
+
+
+def operator_photo_of(station, rng):
+    """One operator's photo of the station: how many boards, where the stack stands, how it lies."""
+    width, height = OPERATOR_SIZE
+    kind, board, gap = station["kind"], station["board_rows"], station["gap_rows"]
+    pitch = board + gap + (8 if kind == "mixed" else 0)
+    most = max(4, int(0.8 * height / pitch))
+    options = {"width": width, "height": height, "board-rows": board, "gap-rows": gap,
+               "noise": station["noise"], "board-level": station["board_level"], "tilt": round(rng.uniform(-20, 20), 1),
+               "quality": rng.randint(80, 95), "seed": rng.randint(1, 10**6),
+               "boards": rng.randint(max(3, most // 3), most)}
+    left, right = round(rng.uniform(0.05, 0.3), 2), round(rng.uniform(0.65, 0.95), 2)
+    if kind == "beside":
+        options.update({"stack-left": left, "stack-right": right, "background": station["background"],
+                        "background-level": station["background_level"], "neighbour": station["neighbour"],
+                        "bearers": rng.randint(0, 3)})
+    elif kind == "filled":
+        over = rng.randint(0, board)
+        options.update({"margin-top": -over, "margin-bottom": -rng.randint(0, board), "stack-left": -20,
+                        "stack-right": width + 20, "boards": int(height / (board + gap)) + 2})
+    elif kind == "texture":
+        options["face"] = station["face"]
+        if station["face"] == "plies":
+            options["plies"] = rng.randint(3, 7)
+        if "flutes" in station["face"]:
+            options["flute-ends"] = True
+    elif kind == "thin":
+        options.update({"boards": rng.randint(20, min(180, int(0.8 * height / (board + gap)))),
+                        "wrap": station["wrap"], "stack-left": left, "stack-right": right})
+    elif kind == "outdoor":
+        options.update({"background": "gravel", "background-level": rng.randint(90, 160),
+                        "floor-level": rng.randint(100, 170), "sky": station["sky"], "shadow": station["shadow"],
+                        "light-slope": station["light_slope"], "stack-left": left, "stack-right": right})
+    elif kind == "keystone":
+        options.update({"keystone": round(rng.uniform(-25, 25), 1), "keystone-vertical": round(rng.uniform(-15, 15), 1),
+                        "stack-left": left, "stack-right": right})
+    elif kind == "mixed":
+        options.update({"mixed-rows": station["mixed"], "mixed-order": rng.choice(("random", "runs", "cycle"))})
+    return options
+
+
 def command_line(options):
     arguments = []
     for key, value in options.items():
@@ -124,14 +199,19 @@ def command_line(options):
 
 
 def make_photos(make_photo, station, count, folder, rng):
+    """The station's photos and the boards each shows; a recipe the generator refuses
+    (mixed boards that happen not to fit the frame) is drawn again."""
     photos = []
-    for index in range(count):
-        options = photo_of(station, rng)
-        name = f"{index:02d}.jpg"
-        made = run([make_photo, *command_line(options), os.path.join(folder, name)], check=False)
+    operator = station["kind"] in OPERATOR_KINDS
+    while len(photos) < count:
+        options = operator_photo_of(station, rng) if operator else photo_of(station, rng)
+        name = f"{len(photos):02d}.jpg"
+        made = run([make_photo, *command_line(options), "--print-layout", os.path.join(folder, name)], check=False)
         if made.returncode != 0:
+            if operator:
+                continue
             sys.exit(f"tamrex-make-photo refused {options}: {made.stderr.strip()}")
-        photos.append((name, options["boards"]))
+        photos.append((name, json.loads(made.stdout)["boards_in_photo"]))
     return photos
 
 
@@ -213,6 +293,142 @@ def header():
             f"{'unflagged':>10} {'second':>8} {'2nd raw':>8}")
 
 
+class RealTally:
+    """One real station's counts of its photos that calibration did not see."""
+
+    def __init__(self):
+        self.photos = self.rules_exact = self.rules_near = self.rules_none = 0
+        self.second_exact = self.second_near = self.second_none = self.misses_flagged = self.misses = 0
+        self.seconds = 0.0
+
+    def add(self, known, line):
+        rules, second = line.get("count"), line.get("second_count")
+        self.photos += 1
+        self.rules_exact += rules == known
+        self.rules_near += rules is not None and abs(rules - known) <= 1
+        self.rules_none += rules is None
+        self.second_exact += second == known
+        self.second_near += second is not None and abs(second - known) <= 1
+        self.second_none += second is None
+        if rules != known:
+            self.misses += 1
+            self.misses_flagged += bool(line.get("flags")) or rules is None
+
+    def row(self, name):
+        n = self.photos
+        return (f"{name:14} {n:6} {share(self.rules_exact, n):>7} {share(self.rules_near, n):>7} "
+                f"{share(self.rules_none, n):>7} {share(self.second_exact, n):>7} {share(self.second_near, n):>7} "
+                f"{share(self.second_none, n):>7} {share(self.misses_flagged, self.misses, ratio=True):>7} "
+                f"{self.seconds / max(n, 1):>7.2f}")
+
+
+def real_header():
+    return (f"{'station':14} {'photos':>6} {'exact':>7} {'near':>7} {'none':>7} {'2nd':>7} {'2nd nr':>7} "
+            f"{'2nd no':>7} {'flagged':>7} {'s/photo':>7}")
+
+
+def real_stations(folder):
+    with open(os.path.join(folder, "manifest.json")) as listing:
+        entries = json.load(listing)
+    stations = {}
+    for entry in entries:
+        stations.setdefault(entry["station"], []).append(entry)
+    return stations
+
+
+def measure_real(count, folder, jobs, scratch, misses):
+    """Calibrates each station on its marked photos and counts the others."""
+    tallies, overall = {}, RealTally()
+    for station, entries in real_stations(folder).items():
+        known = [(os.path.join(folder, e["file"]), e["count"]) for e in entries if e.get("calibration_photo")]
+        unseen = [(os.path.join(folder, e["file"]), e["count"]) for e in entries if not e.get("calibration_photo")]
+        if not known or not unseen:
+            continue
+        ini = os.path.join(scratch, f"{station}.ini")
+        arguments = [count, "calibrate", "-j", str(jobs), "--write-ini", ini]
+        for photo, boards in known:
+            arguments += ["--known", f"{photo}={boards}"]
+        run(arguments)
+        tally = tallies[station] = RealTally()
+        started = children_cpu_seconds()
+        finished = run([count, "--ini", ini, "--json", "-j", str(jobs), *[photo for photo, _ in unseen]])
+        tally.seconds = children_cpu_seconds() - started
+        overall.seconds += tally.seconds
+        lines = [json.loads(line) for line in finished.stdout.splitlines() if line.strip()]
+        for (photo, boards), line in zip(unseen, lines):
+            tally.add(boards, line)
+            overall.add(boards, line)
+            if misses and line.get("second_count") != boards:
+                print(f"  {photo}: known {boards}, counted {line.get('count')}, second look "
+                      f"{line.get('second_count')} {line.get('second_look_error', '')}")
+    return tallies, overall
+
+
+def report_real(count, options):
+    if not os.path.isfile(os.path.join(options.real, "manifest.json")):
+        print(f"\nReal photos: skipped, no manifest.json in {options.real} (give another folder with --real)")
+        return
+    scratch = tempfile.mkdtemp(prefix="tamrex-real-")
+    try:
+        tallies, overall = measure_real(count, options.real, options.jobs, scratch, options.misses)
+    finally:
+        shutil.rmtree(scratch, ignore_errors=True)
+    print(f"\nReal photos of {options.real}: calibrated on each station's marked photos, counting the others")
+    print(real_header())
+    for station, tally in tallies.items():
+        print(tally.row(station))
+    print(overall.row("overall"))
+    print("exact, near (within one board), none (no count): the rules' count; 2nd, 2nd nr, 2nd no: the second\n"
+          "look's; flagged: the rules' misses that carry a flag; s/photo: processor seconds per photo")
+
+
+def measure_synthetic(count, make_photo, kinds, options, rng, root):
+    tallies = {kind: Tally() for kind in kinds}
+    overall = Tally()
+    calibration_seconds = []
+    for kind in kinds:
+        for number in range(options.stations):
+            folder = os.path.join(root, f"{kind}-{number}")
+            os.makedirs(folder, exist_ok=True)
+            station = operator_station_of(kind, rng) if kind in OPERATOR_KINDS else station_of(kind, rng)
+            photos = make_photos(make_photo, station, KNOWN_PHOTOS + options.photos, folder, rng)
+            write_counts(folder, "known.csv", photos[:KNOWN_PHOTOS])
+            write_counts(folder, "unseen.csv", photos[KNOWN_PHOTOS:])
+            calibration_seconds.append(calibrate(count, folder, photos[:KNOWN_PHOTOS], options.jobs))
+            with open(os.path.join(folder, "uncalibrated.ini"), "w") as plain:
+                plain.write(UNCALIBRATED)
+            uncalibrated = {line["file"]: line["second"] for line in
+                            count_unseen(count, folder, photos[KNOWN_PHOTOS:], options.jobs, "uncalibrated.ini")}
+            for result in count_unseen(count, folder, photos[KNOWN_PHOTOS:], options.jobs):
+                result["uncalibrated"] = uncalibrated.get(result["file"])
+                tallies[kind].add(result)
+                overall.add(result)
+                if options.misses and (result["count"] != result["known"] or result["second"] != result["known"]):
+                    print(f"  {folder}/{result['file']}: known {result['known']}, counted {result['count']}, "
+                          f"second look {result['second']}, flags {result['flags']}")
+    return tallies, overall, calibration_seconds
+
+
+def report_synthetic(title, count, make_photo, kinds, options, rng):
+    root = options.keep or tempfile.mkdtemp(prefix="tamrex-accuracy-")
+    started = time.time()
+    try:
+        tallies, overall, calibration_seconds = measure_synthetic(count, make_photo, kinds, options, rng, root)
+    finally:
+        if not options.keep:
+            shutil.rmtree(root, ignore_errors=True)
+    print(f"\n{title}: {len(calibration_seconds)} stations, {KNOWN_PHOTOS} known photos and {options.photos} "
+          f"unseen each; seed {options.seed}; {time.time() - started:.0f} s, a calibration "
+          f"{sum(calibration_seconds) / len(calibration_seconds):.1f} s of processor time on average")
+    print(header())
+    for kind in kinds:
+        print(tallies[kind].row(kind))
+    print(overall.row("overall"))
+    print("exact: unseen photos counted exactly; recall: misses flagged; precision: flags on misses;\n"
+          "unflagged: unflagged counts that are exact; second: second counts that are exact;\n"
+          "2nd raw: second counts without calibration (no thickness known) that are exact")
+
+
 def arguments():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("bin", help="the build's bin folder, holding tamrex-count and tamrex-make-photo")
@@ -223,6 +439,9 @@ def arguments():
     parser.add_argument("--jobs", type=int, default=2, help="threads for tamrex-count (default 2)")
     parser.add_argument("--keep", help="make the stations in this folder and keep them")
     parser.add_argument("--misses", action="store_true", help="list every photo counted wrong")
+    parser.add_argument("--real", default=os.path.normpath(REAL_PHOTOS),
+                        help="the folder of real photos with their manifest.json (default ../shared/real-photos)")
+    parser.add_argument("--only", choices=("synthetic", "operators", "real"), help="run one part only")
     options = parser.parse_args()
     if options.quick:
         options.stations, options.photos = 1, 6
@@ -240,48 +459,13 @@ def main():
     if not set(ROUGH_OPTIONS) <= generator_options(make_photo):
         print("tamrex-make-photo lacks the options of rough stations: they are left out", file=sys.stderr)
         kinds.remove("rough")
-
     rng = random.Random(options.seed)
-    root = options.keep or tempfile.mkdtemp(prefix="tamrex-accuracy-")
-    tallies = {kind: Tally() for kind in kinds}
-    overall = Tally()
-    calibration_seconds = []
-    started = time.time()
-    try:
-        for kind in kinds:
-            for number in range(options.stations):
-                folder = os.path.join(root, f"{kind}-{number}")
-                os.makedirs(folder, exist_ok=True)
-                station = station_of(kind, rng)
-                photos = make_photos(make_photo, station, KNOWN_PHOTOS + options.photos, folder, rng)
-                write_counts(folder, "known.csv", photos[:KNOWN_PHOTOS])
-                write_counts(folder, "unseen.csv", photos[KNOWN_PHOTOS:])
-                calibration_seconds.append(calibrate(count, folder, photos[:KNOWN_PHOTOS], options.jobs))
-                with open(os.path.join(folder, "uncalibrated.ini"), "w") as plain:
-                    plain.write(UNCALIBRATED)
-                uncalibrated = {line["file"]: line["second"] for line in
-                                count_unseen(count, folder, photos[KNOWN_PHOTOS:], options.jobs, "uncalibrated.ini")}
-                for result in count_unseen(count, folder, photos[KNOWN_PHOTOS:], options.jobs):
-                    result["uncalibrated"] = uncalibrated.get(result["file"])
-                    tallies[kind].add(result)
-                    overall.add(result)
-                    if options.misses and result["count"] != result["known"]:
-                        print(f"  {folder}/{result['file']}: counted {result['count']}, known "
-                              f"{result['known']}, flags {result['flags']}")
-    finally:
-        if not options.keep:
-            shutil.rmtree(root, ignore_errors=True)
-
-    print(f"{len(calibration_seconds)} stations, {KNOWN_PHOTOS} known photos and {options.photos} unseen each; "
-          f"seed {options.seed}; {time.time() - started:.0f} s, a calibration "
-          f"{sum(calibration_seconds) / len(calibration_seconds):.1f} s of processor time on average")
-    print(header())
-    for kind in kinds:
-        print(tallies[kind].row(kind))
-    print(overall.row("overall"))
-    print("exact: unseen photos counted exactly; recall: misses flagged; precision: flags on misses;\n"
-          "unflagged: unflagged counts that are exact; second: second counts that are exact;\n"
-          "2nd raw: second counts without calibration (no thickness known) that are exact")
+    if options.only in (None, "synthetic"):
+        report_synthetic("Synthetic stations", count, make_photo, kinds, options, rng)
+    if options.only in (None, "operators"):
+        report_synthetic("Operators' photos", count, make_photo, list(OPERATOR_KINDS), options, rng)
+    if options.only in (None, "real"):
+        report_real(count, options)
 
 
 if __name__ == "__main__":

@@ -367,6 +367,43 @@ TEST(SecondLookFinding, CountsInsideTheFrameItIsGiven) {
     EXPECT_NE(outside.error().message.find("does not lie on the photo"), std::string::npos) << outside.error().message;
 }
 
+// What operators photograph, each kind on its own: the stack beside others and on a busy
+// ground, boards whose faces have a texture of their own, thin sheets under wrap,
+// outdoor light, a camera at an angle, a stack that runs past the photo.
+const std::vector<Difficulty>& OperatorsPhotos() {
+    static const std::vector<Difficulty> photos{
+        {"beside a pallet, on bearers, before a wall",
+         {.width = 1000, .height = 750, .boards = 18, .boardRows = 22, .gapRows = 4, .leftEnd = 180, .rightEnd = 640,
+          .backdrop = testing::Backdrop::Wall, .floorLevel = 110, .bearers = 3, .neighbour = testing::Neighbour::Pallet}},
+        {"beside another stack in a dark frame",
+         {.width = 1000, .height = 750, .boards = 9, .boardRows = 36, .gapRows = 6, .marginLevel = 18, .leftEnd = 200,
+          .rightEnd = 560, .neighbour = testing::Neighbour::Stack}},
+        {"plywood plies", {.boards = 16, .boardRows = 26, .face = testing::BoardFace::Plies, .plies = 6}},
+        {"double-wall corrugated board",
+         {.boards = 12, .boardRows = 32, .gapRows = 4, .boardLevel = 150, .gapLevel = 12,
+          .face = testing::BoardFace::DoubleFlutes, .fluteEnds = true}},
+        {"folded boxes", {.boards = 10, .boardRows = 40, .gapRows = 6, .face = testing::BoardFace::Rounded}},
+        {"thin sheets under wrap", {.width = 1000, .height = 750, .boards = 90, .boardRows = 5, .gapRows = 1,
+                                    .marginTop = 80, .marginBottom = 80, .wrap = 35}},
+        {"outdoors", {.width = 1000, .height = 750, .boards = 20, .boardRows = 22, .gapRows = 4, .lightSlope = 30,
+                      .leftEnd = 80, .rightEnd = 900, .backdrop = testing::Backdrop::Gravel, .floorLevel = 140,
+                      .sky = 12, .shadow = 40}},
+        {"seen at an angle", {.boards = 20, .boardRows = 16, .leftEnd = 80, .rightEnd = 720, .keystone = 25}},
+        {"seen from above", {.leftEnd = 120, .rightEnd = 680, .keystoneVertical = -20}},
+    };
+    return photos;
+}
+
+TEST(SecondLookCount, IsExactOnOperatorsPhotos) {
+    for (const Difficulty& photo : OperatorsPhotos()) {
+        ASSERT_EQ(testing::ValidateStackPhotoRecipe(photo.recipe), "") << photo.name;
+        const BitmapHandle picture = PhotoOf(photo.recipe);
+        EXPECT_EQ(CountOf(picture.get()), photo.recipe.boards) << photo.name;
+        EXPECT_EQ(CountOf(picture.get(), {PitchOf(photo.recipe), std::nullopt}), photo.recipe.boards)
+            << photo.name << ", calibrated";
+    }
+}
+
 // Sheets whose edges are not flat lie unevenly: every clear seam is a seam however far
 // it lies from the next, while the calibrated thickness still only hints.
 TEST(SecondLookCount, CountsUnevenlyThickBoards) {
