@@ -34,8 +34,15 @@ void CheckCount(const CountRequest& request, CountResult& result) {
         result.heightBoards = (result.secondLook ? result.secondLook->height : result.stripHeight) / thickness;
     const bool secondAgrees = result.secondLook && result.secondLook->boards == result.count();
     if (result.secondLook && !secondAgrees) Raise(result, "second-count-differs");
-    if (!secondAgrees && result.heightBoards && std::abs(result.count() - *result.heightBoards) > kMostBoardsOffHeight)
-        Raise(result, "count-off-height");
+    // A stack cut off by the photo's edge ends in part of a board, so its height says
+    // little; it is flagged for that instead.
+    const bool pastFrame = result.secondLook && result.secondLook->PastFrame();
+    const bool offHeight = result.heightBoards && !pastFrame &&
+                           std::abs(result.count() - *result.heightBoards) > kMostBoardsOffHeight;
+    // A thickness learned on the station's own stacks makes the height a count of its
+    // own: two counts that agree on a number it denies are looked at again. PWIDTH, a
+    // board without its seam, may be a little off, and two counts outweigh it.
+    if (offHeight && (!secondAgrees || request.thickness > 0)) Raise(result, "count-off-height");
     if (result.lineTotal == 0) Raise(result, "no-line");
     if (result.orientation != 1) Raise(result, "turned");
     if (result.secondLook && result.secondLook->PastFrame()) Raise(result, "stack-past-frame");

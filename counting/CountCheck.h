@@ -38,9 +38,10 @@ std::string FlagSentence(std::string_view code);
 // The check on a count run's result: fills in the stack's height in boards (the
 // second look's measure of the stack where it found one, else the strip's), in the
 // request's board thickness or, without one, PWIDTH (neither: no height), and the
-// flags of every reason to doubt the count. When the second look counted the same,
-// two independent counts agree and the height, which a thickness set a little off
-// misleads, raises no flag. Advice only: the count is left as the rules gave it.
+// flags of every reason to doubt the count. When the second look counted the same and
+// the thickness is PWIDTH, two independent counts agree and the height, which a
+// thickness set a little off misleads, raises no flag; a learned thickness still does.
+// Advice only: the count is left as the rules gave it.
 void CheckCount(const CountRequest& request, CountResult& result);
 
 }  // namespace tamrex

@@ -17,7 +17,7 @@ constexpr double kSlack = 0.5;            // pitches beyond the stack's rows whe
 constexpr double kNearPrior = 1.25;       // a pitch within this ratio of the prior is the prior's
 constexpr double kPriorsShare = 0.4;      // of the best chain's score: the prior's chain wins from here
 constexpr double kEndClearance = 0.4;     // pitches beyond the outermost seam before the stack's end may lie
-constexpr double kCutBoardShare = 0.7;    // of a pitch: a board cut off by the photo's edge counts from here
+constexpr double kCutBoardShare = 0.5;    // of a pitch: a board cut off by the photo's edge counts from here
 constexpr double kEdgeBlur = 1.0 / 6;     // of a pitch: the light is smoothed this much to find the stack's ends
 constexpr double kClearEnd = 0.5;         // of a seam's depth: the rise of a step that ends the stack
 // Grey levels: seams shallower than half this, or boards that stand out from what lies
