@@ -46,7 +46,8 @@ std::vector<Expected<CountResult>> CountWith(const Calibration& calibration, con
                             StationOf(calibration).Look()});
     std::vector<Expected<CountResult>> results;
     CountInOrder(requests, options.jobs,
-                 [&](std::size_t, const Expected<CountResult>& result) { results.push_back(result); });
+                 [&](std::size_t, const Expected<CountResult>& result) { results.push_back(result); },
+                 options.MemoryBudget());
     return results;
 }
 

@@ -65,10 +65,13 @@ std::vector<CountRequest> MixedBatch(const ScratchFolder& folder) {
 
 std::vector<Expected<CountResult>> CountAll(const std::vector<CountRequest>& requests, unsigned jobs) {
     std::vector<Expected<CountResult>> results;
-    CountInOrder(requests, jobs, [&](std::size_t index, const Expected<CountResult>& result) {
-        EXPECT_EQ(index, results.size());
-        results.push_back(result);
-    });
+    CountInOrder(
+        requests, jobs,
+        [&](std::size_t index, const Expected<CountResult>& result) {
+            EXPECT_EQ(index, results.size());
+            results.push_back(result);
+        },
+        DefaultMemoryBudget());
     return results;
 }
 
