@@ -1,16 +1,13 @@
 #include "calibration/KnownCounts.h"
 
 #include "base/Quoted.h"
+#include "base/RegularFile.h"
 #include "calibration/CsvRecords.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <charconv>
-#include <cstring>
-#include <fstream>
 #include <optional>
-#include <sstream>
 
 namespace tamrex {
 namespace {
@@ -56,13 +53,8 @@ Columns ColumnsOf(const CsvRecord& first) {
             true};
 }
 
-Expected<std::string> ReadText(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return Fail(std::strerror(errno));
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
+// Each hand-counted photo takes a line: far more than any station has.
+constexpr std::size_t kMostBytes = 16u << 20;
 
 // One row of the table as a known count, or why it cannot be one.
 Expected<KnownCount> KnownCountOf(const CsvRecord& record, const Columns& columns) {
@@ -85,7 +77,7 @@ Expected<KnownCount> ParseKnownCount(std::string_view text) {
 
 Expected<std::vector<KnownCount>> ReadKnownCounts(const std::filesystem::path& csv) {
     const std::string where = "known counts " + Quoted(csv);
-    const Expected<std::string> text = ReadText(csv);
+    const Expected<std::string> text = ReadRegularFile(csv, kMostBytes, "known-counts file");
     if (!text) return Fail("cannot read " + where + ": " + text.error().message);
     const Expected<CsvTable> table = ParseCsv(*text);
     if (!table) return Fail(where + ", " + table.error().message);
