@@ -42,6 +42,8 @@ int main(int argc, char** argv) {
                   << "\nFix the settings file, or name another with --ini.\n";
         return 1;
     }
+    const bool allOverridden = options.bdLine && options.threshold && options.pWidth;
+    if (!station->notice.empty() && !allOverridden) std::cerr << "tamrex-count: warning: " << station->notice << "\n";
     ApplyOverrides(options, *station);
     return tamrex::cli::RunCount(options, *station);
 }
