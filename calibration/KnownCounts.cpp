@@ -24,7 +24,7 @@ std::optional<int> BoardsOf(std::string_view text) {
 }
 
 std::string BoardsProblem(std::string_view count) {
-    return "the count '" + std::string(count) + "' is not a whole number of boards from 1 to " +
+    return "the count '" + Printable(count) + "' is not a whole number of boards from 1 to " +
            std::to_string(kMostBoards);
 }
 
@@ -69,9 +69,9 @@ Expected<KnownCount> KnownCountOf(const CsvRecord& record, const Columns& column
 
 Expected<KnownCount> ParseKnownCount(std::string_view text) {
     const std::size_t equals = text.rfind('=');
-    if (equals == std::string_view::npos || equals == 0) return Fail("'" + std::string(text) + "' is not FILE=COUNT");
+    if (equals == std::string_view::npos || equals == 0) return Fail("'" + Printable(text) + "' is not FILE=COUNT");
     const std::optional<int> boards = BoardsOf(text.substr(equals + 1));
-    if (!boards) return Fail("in '" + std::string(text) + "', " + BoardsProblem(text.substr(equals + 1)));
+    if (!boards) return Fail("in '" + Printable(text) + "', " + BoardsProblem(text.substr(equals + 1)));
     return KnownCount{std::string(text.substr(0, equals)), *boards};
 }
 

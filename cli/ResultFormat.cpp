@@ -1,5 +1,7 @@
 #include "cli/ResultFormat.h"
 
+#include "base/Quoted.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cmath>
@@ -75,7 +77,7 @@ std::string JsonLine(const PhotoReport& report) {
 
 std::string TextLine(const CountResult& result) {
     const auto& p = result.passLines;
-    std::string line = result.photo + ": count " + std::to_string(result.count()) + " (passes " +
+    std::string line = Printable(result.photo) + ": count " + std::to_string(result.count()) + " (passes " +
                        std::to_string(p[0]) + " " + std::to_string(p[1]) + " " + std::to_string(p[2]) +
                        " " + std::to_string(p[3]) + ", strip " + std::to_string(result.stripWidth) + "x" +
                        std::to_string(result.stripHeight) + ", " + std::to_string(result.milliseconds) +

@@ -59,8 +59,8 @@ bool NamesASetting(std::string_view content) {
 
 std::string NoSettingNotice(const std::string& fileName) {
     return "settings file '" + fileName +
-           "' names none of BDLINE, THRESHOLD and PWIDTH, so all three are 0 and no photo will show a stack band: "
-           "check that it is the right file, with one KEY=value line for each";
+           "' names none of BDLINE, THRESHOLD and PWIDTH, so all three are 0 and no count means anything: "
+           "check that it is the right file, with a KEY=value line for each";
 }
 
 }  // namespace
