@@ -36,15 +36,18 @@ Failure StreamAlias() {
     return Failure{"it names one of this program's open streams, not a file: name a file of its own"};
 }
 
+// The user, or root, who can change any file anyway.
+bool Trusted(uid_t owner) { return owner == ::geteuid() || owner == 0; }
+
 // Someone other than the user can make names in the folder: its group or everyone may
 // write it, or it belongs to another user (who may plant links even for root).
 bool OthersCanWrite(const struct stat& folder) {
     if (folder.st_mode & (S_IWGRP | S_IWOTH)) return true;
-    return folder.st_uid != ::geteuid() && (folder.st_mode & S_IWUSR);
+    return !Trusted(folder.st_uid) && (folder.st_mode & S_IWUSR);
 }
 
 Outcome MayFollow(const std::filesystem::path& link, const struct stat& linkStatus) {
-    if (linkStatus.st_uid == ::geteuid()) return {};
+    if (Trusted(linkStatus.st_uid)) return {};
     const std::filesystem::path folder = link.has_parent_path() ? link.parent_path() : ".";
     struct stat folderStatus {};
     if (::stat(folder.c_str(), &folderStatus) == 0 && !OthersCanWrite(folderStatus)) return {};

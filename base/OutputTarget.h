@@ -20,7 +20,8 @@ enum class LinkUse {
     // A name the program chose or that was given for one output (the line map, the
     // overlay, the corrections file): in a folder that someone else can write, another
     // user may have put a link there to make us replace a file of our own, so a link
-    // is followed only when it is the user's own or its folder is the user's alone.
+    // is followed only when it is the user's (or root's) own or no other user can write
+    // its folder.
     kOwnOrPrivate,
     // A file the user names on purpose and may have linked on purpose (the settings
     // file, which the package installs as a link to /etc/tamrex): always followed.
