@@ -44,6 +44,15 @@ TEST_F(HostileOutput, NamesCannotForgeAResultLineOrDriveTheTerminal) {
     EXPECT_EQ(out[1].rfind("\\x1b[31mred\\x1b[2J.jpg: count 18 ", 0), 0u) << out[1];
     EXPECT_FALSE(HasControlBytes(run.out)) << run.out;
     EXPECT_EQ(run.err, "tamrex-count: cannot read photo 'gone\\n.jpg': No such file or directory\n");
+
+    // JSON escapes control characters its own way; U+009B, the one-character ESC [, too.
+    const std::string csi = "\xc2\x9b" "2J.jpg";
+    std::filesystem::copy_file(folder_ / "stack.jpg", folder_ / csi);
+    const CommandOutcome json = Count("--json " + ShellQuoted(coloured) + " " + ShellQuoted(csi));
+    EXPECT_EQ(Lines(json.out).size(), 2u) << json.out;
+    EXPECT_NE(json.out.find("\"file\":\"\\u001b[31mred\\u001b[2J.jpg\""), std::string::npos) << json.out;
+    EXPECT_NE(json.out.find("\"file\":\"\\u009b2J.jpg\""), std::string::npos) << json.out;
+    EXPECT_EQ(json.out.find("\xc2\x9b"), std::string::npos) << json.out;
 }
 
 // The names of the program's own streams, given as outputs, would replace the report
