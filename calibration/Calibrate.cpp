@@ -163,7 +163,8 @@ std::uint64_t KeptBytes(const std::vector<GreyPhoto>& photos) {
 }
 
 // Each threshold is scored by one thread, so each score is written by one thread. The
-// threads are as many as the memory budget has room for, whatever the request asks.
+// threads are as many as the cores and the memory budget have room for, whatever the
+// request asks.
 Outcome ScoreAll(const CalibrationGrid& grid, const std::vector<GreyPhoto>& photos,
                  const CalibrationRequest& request, ScoreGrid& scores) {
     struct Scored {};
