@@ -53,6 +53,15 @@ TEST_F(HostileOutput, NamesCannotForgeAResultLineOrDriveTheTerminal) {
     EXPECT_NE(json.out.find("\"file\":\"\\u001b[31mred\\u001b[2J.jpg\""), std::string::npos) << json.out;
     EXPECT_NE(json.out.find("\"file\":\"\\u009b2J.jpg\""), std::string::npos) << json.out;
     EXPECT_EQ(json.out.find("\xc2\x9b"), std::string::npos) << json.out;
+
+    // The count log keeps the names as they are and lists them as the report does.
+    ASSERT_EQ(Count("--log counts.sqlite " + ShellQuoted(forged)).status, 0);
+    const CommandOutcome logged = Count("log --log counts.sqlite");
+    EXPECT_EQ(logged.status, 0) << logged.err;
+    EXPECT_NE(logged.out.find("x.jpg: count 1 (passes 0 0 0 0, strip 1x1, 1 ms)\\nstack.jpg: count 18"),
+              std::string::npos)
+        << logged.out;
+    EXPECT_FALSE(HasControlBytes(logged.out)) << logged.out;
 }
 
 // The names of the program's own streams, given as outputs, would replace the report
