@@ -42,22 +42,40 @@ Outcome CannotCreateBeside(const std::filesystem::path& file, int error) {
     return Fail(message);
 }
 
-// A replaced file keeps who may read and write it.
-void KeepPermissionsOf(const std::filesystem::path& file, int descriptor) {
+// A replaced file keeps whose it is and who may read and write it. Only root may give
+// a file away; anyone may keep a group they belong to. The mode comes last, as a change
+// of owner clears the set-user-ID and set-group-ID bits.
+void KeepOwnershipOf(const std::filesystem::path& file, int descriptor) {
     struct stat status {};
-    if (::stat(file.c_str(), &status) == 0) ::fchmod(descriptor, status.st_mode & 07777);
+    if (::stat(file.c_str(), &status) != 0) return;
+    if (::fchown(descriptor, status.st_uid, status.st_gid) != 0) {
+        [[maybe_unused]] const int groupOnly = ::fchown(descriptor, static_cast<uid_t>(-1), status.st_gid);
+    }
+    ::fchmod(descriptor, status.st_mode & 07777);
+}
+
+// The content reaches the disk before the rename makes it the file's: otherwise a
+// crash soon after could leave the name on an empty or half-written file.
+bool WriteDurably(int descriptor, std::string_view content) {
+    if (!WriteAll(descriptor, content)) return false;
+    while (::fsync(descriptor) != 0) {
+        if (errno != EINTR) return false;
+    }
+    return true;
 }
 
 }  // namespace
 
-Outcome ReplaceFileWith(const std::filesystem::path& target, std::string_view content) {
-    const std::filesystem::path file = FileBehindLinks(target);
+Outcome ReplaceFileWith(const std::filesystem::path& target, std::string_view content, LinkUse links) {
+    const Expected<std::filesystem::path> behindLinks = FileToReplace(target, links);
+    if (!behindLinks) return tl::unexpected(behindLinks.error());
+    const std::filesystem::path& file = *behindLinks;
     if (Outcome usable = CheckOutputTarget(file); !usable) return usable;
     const std::filesystem::path temporary = TemporaryBeside(file);
     const int descriptor = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (descriptor < 0) return CannotCreateBeside(file, errno);
-    KeepPermissionsOf(file, descriptor);
-    const bool written = WriteAll(descriptor, content);
+    KeepOwnershipOf(file, descriptor);
+    const bool written = WriteDurably(descriptor, content);
     const int writeError = errno;
     const bool closed = ::close(descriptor) == 0;
     const int closeError = errno;

@@ -2,14 +2,18 @@
 
 #include "base/Quoted.h"
 #include "calibration/BandHeights.h"
+#include "calibration/SearchMemory.h"
 #include "calibration/SettingsSweep.h"
 #include "calibration/StripHeights.h"
 #include "counting/OrderedBatch.h"
 #include "image/LoadPhoto.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <cmath>
 #include <numeric>
+#include <thread>
 
 namespace tamrex {
 namespace {
@@ -70,24 +74,22 @@ SearchedPhotos LoadGreyPhotos(const CalibrationRequest& request) {
     return searched;
 }
 
-// The sweeps of one thread: one per photo, each keeping its working state between thresholds.
-using PhotoSweeps = std::vector<SettingsSweep>;
+// A thread of the search keeps nothing between thresholds: it counts one photo at a
+// time, so that what it holds does not grow with the photos.
+struct SearchThread {};
 
-// Runs work(sweeps, t) for every threshold, sharing the thresholds out over the
-// request's threads, and hands each result to take(t, result) on this thread.
+// Runs work(t) for every threshold, sharing the thresholds out over `threads`, and
+// hands each result to take(t, result) on this thread.
 template <typename Result>
-Outcome OverThresholds(const std::vector<int>& thresholds, const std::vector<GreyPhoto>& photos,
-                       const CalibrationRequest& request,
-                       const std::function<Result(PhotoSweeps&, std::size_t)>& work,
+Outcome OverThresholds(const std::vector<int>& thresholds, unsigned threads, const CalibrationRequest& request,
+                       const std::function<Result(std::size_t)>& work,
                        const std::function<void(std::size_t, Result&)>& take) {
     Outcome outcome;
-    RunInOrder<PhotoSweeps, Result>(
-        thresholds.size(), request.threads,
-        [&](PhotoSweeps& sweeps, std::size_t t) -> Expected<Result> {
+    RunInOrder<SearchThread, Result>(
+        thresholds.size(), threads,
+        [&](SearchThread&, std::size_t t) -> Expected<Result> {
             if (request.cancel && *request.cancel) return Fail(kCalibrationCancelled);
-            if (sweeps.empty())
-                for (const GreyPhoto& photo : photos) sweeps.emplace_back(photo.grey.get());
-            return work(sweeps, t);
+            return work(t);
         },
         [&](std::size_t t) { return "the search at THRESHOLD " + std::to_string(thresholds[t]); },
         [&](std::size_t t, Expected<Result> result) {
@@ -130,13 +132,14 @@ double GapDeviation(const GapSpan& gaps, int stripHeight, int boards) {
 }
 
 // Scores every setting of one threshold on every photo.
-void ScoreThreshold(const CalibrationGrid& grid, std::size_t t, PhotoSweeps& sweeps,
-                    const std::vector<GreyPhoto>& photos, ScoreGrid& scores) {
+void ScoreThreshold(const CalibrationGrid& grid, std::size_t t, const std::vector<GreyPhoto>& photos,
+                    ScoreGrid& scores) {
     std::vector<SweptCount> counts;
     for (std::size_t photo = 0; photo < photos.size(); ++photo) {
+        SettingsSweep sweep(photos[photo].grey.get());
         // A photo without a band has no count; it is as wrong as a count of 0, and has no gaps.
-        if (!sweeps[photo].CountAt(grid.thresholds[t], grid.bdLines, grid.pWidths, counts)) continue;
-        const int stripHeight = sweeps[photo].StripHeight();
+        if (!sweep.CountAt(grid.thresholds[t], grid.bdLines, grid.pWidths, counts)) continue;
+        const int stripHeight = sweep.StripHeight();
         for (std::size_t cell = 0; cell < counts.size(); ++cell) {
             scores[scores.IndexOf(static_cast<int>(t), 0, 0) + cell].Add(
                 counts[cell].count, photos[photo].boards,
@@ -145,14 +148,32 @@ void ScoreThreshold(const CalibrationGrid& grid, std::size_t t, PhotoSweeps& swe
     }
 }
 
-// Each threshold is scored by one thread, so each score is written by one thread.
+std::vector<PictureSize> SizesOf(const std::vector<GreyPhoto>& photos) {
+    std::vector<PictureSize> sizes;
+    for (const GreyPhoto& photo : photos)
+        sizes.push_back({static_cast<int>(FreeImage_GetWidth(photo.grey.get())),
+                         static_cast<int>(FreeImage_GetHeight(photo.grey.get()))});
+    return sizes;
+}
+
+std::uint64_t KeptBytes(const std::vector<GreyPhoto>& photos) {
+    std::uint64_t kept = 0;
+    for (const GreyPhoto& photo : photos) kept += BytesOf(photo);
+    return kept;
+}
+
+// Each threshold is scored by one thread, so each score is written by one thread. The
+// threads are as many as the cores and the memory budget have room for, whatever the
+// request asks.
 Outcome ScoreAll(const CalibrationGrid& grid, const std::vector<GreyPhoto>& photos,
                  const CalibrationRequest& request, ScoreGrid& scores) {
     struct Scored {};
+    const unsigned threads = SearchThreads(request.threads, std::thread::hardware_concurrency(), request.memoryBudget,
+                                           KeptBytes(photos), SearchMemoryFor(grid, SizesOf(photos)));
     return OverThresholds<Scored>(
-        grid.thresholds, photos, request,
-        [&](PhotoSweeps& sweeps, std::size_t t) {
-            ScoreThreshold(grid, t, sweeps, photos, scores);
+        grid.thresholds, threads, request,
+        [&](std::size_t t) {
+            ScoreThreshold(grid, t, photos, scores);
             return Scored{};
         },
         [&](std::size_t t, Scored&) {
@@ -186,9 +207,12 @@ std::vector<CountedPhoto> CountedPhotos(const std::vector<GreyPhoto>& photos) {
     return counted;
 }
 
-// THRESHOLD 16 levels either way (8 steps of 2), BDLINE 2 steps, PWIDTH a tenth of a board.
-std::array<int, 3> NeighbourhoodReach(int boardRows) {
-    return {8, 2, std::max(1, static_cast<int>(std::lround(0.1 * boardRows)))};
+// THRESHOLD 16 levels either way (8 steps of 2), BDLINE 2 steps, PWIDTH a tenth of a
+// board, in the grid's steps of PWIDTH.
+std::array<int, 3> NeighbourhoodReach(int boardRows, const std::vector<int>& pWidths) {
+    const double step =
+        pWidths.size() < 2 ? 1.0 : static_cast<double>(pWidths.back() - pWidths.front()) / (pWidths.size() - 1);
+    return {8, 2, std::max(1, static_cast<int>(std::lround(0.1 * boardRows / step)))};
 }
 
 Expected<Calibration> Search(SearchedPhotos searched, StripHeights heights, const CalibrationRequest& request) {
@@ -207,7 +231,7 @@ Expected<Calibration> Search(SearchedPhotos searched, StripHeights heights, cons
     if (Outcome scored = ScoreAll(grid, searched.photos, request, scores); !scored)
         return tl::unexpected(scored.error());
     const ChoiceBasis basis{static_cast<int>(searched.photos.size()), std::accumulate(boards.begin(), boards.end(), 0),
-                            NeighbourhoodReach(boardRows)};
+                            NeighbourhoodReach(boardRows, grid.pWidths)};
     calibration.choice = ChooseMostRobust(scores, basis);
     calibration.settings = SettingsAt(grid, calibration.choice.position);
     calibration.secondLook = LearnForSecondLook(CountedPhotos(searched.photos), request.frame);
@@ -229,7 +253,11 @@ Expected<Calibration> Calibrate(const CalibrationRequest& request) {
     if (!heights) return tl::unexpected(heights.error());
     LeaveOutBandless(searched, *heights);
     if (searched.photos.empty()) return tl::unexpected(NothingToSearch(searched.leftOut));
-    return Search(std::move(searched), std::move(*heights), request);
+    Expected<Calibration> found = Search(std::move(searched), std::move(*heights), request);
+    // The search's threads leave what they freed with the allocator, which keeps it from
+    // whatever runs next (the confirming counts): it goes back to the system here.
+    ::malloc_trim(0);
+    return found;
 }
 
 }  // namespace tamrex

@@ -27,7 +27,7 @@ struct KnownCount {
 // What to calibrate on, and how.
 struct CalibrationRequest {
     std::vector<KnownCount> photos;
-    unsigned threads = 1;
+    unsigned threads = 1;  // at most; fewer when the machine's cores or the memory budget say so
     std::uint64_t pixelLimit = kDefaultPixelLimit;  // bigger photos are refused, as a count would
     // Told how many of the steps of the search are done, on the thread that called
     // Calibrate, as they finish.
@@ -35,7 +35,8 @@ struct CalibrationRequest {
     // Set from any thread to stop the search; Calibrate then fails with kCalibrationCancelled.
     const std::atomic<bool>* cancel = nullptr;
     // The grey copies kept for the search take no more than this; a photo that would
-    // pass it is left out, and said so.
+    // pass it is left out, and said so. The search runs on no more threads than the
+    // room left beside them holds (see SearchThreads).
     std::uint64_t memoryBudget = DefaultMemoryBudget();
     // Where the stack lies in every photo, when a person framed it: the second look
     // learns inside it.

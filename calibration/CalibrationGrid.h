@@ -19,9 +19,9 @@ struct CalibrationGrid {
 std::vector<int> SearchedThresholds();
 
 // THRESHOLD as SearchedThresholds; BDLINE in 48 even steps up to the strip
-// of the widest photo (a row cannot hold more dark pixels than that); PWIDTH every
-// row from half to 1.6 times `boardRows`, the thickness of a board the photos show,
-// but at least 1. A thickness of 0, which turns the split off, is not tried:
+// of the widest photo (a row cannot hold more dark pixels than that); PWIDTH from half
+// to 1.6 times `boardRows`, the thickness of a board the photos show, but at least 1:
+// every row, or 64 values spread evenly over a range wider than that. A thickness of 0, which turns the split off, is not tried:
 // settings that need no split are rarely hurt by one, while a photo with a faint gap
 // needs it. Thicknesses far from the boards' own only let the split make up for
 // lines the passes doubled or missed, which does not carry over to other photos.

@@ -3,6 +3,20 @@
 namespace tamrex {
 namespace {
 
+constexpr char kTextMark = '\'';
+
+// Starts, after any apostrophes, with what makes a spreadsheet cell a formula.
+bool LooksLikeAFormula(std::string_view field) {
+    const std::size_t first = field.find_first_not_of(kTextMark);
+    return first != std::string_view::npos && std::string_view("=+-@\t\r").find(field[first]) != std::string_view::npos;
+}
+
+// The field as written before CsvField guarded it.
+std::string Unguarded(std::string field) {
+    if (!field.empty() && field.front() == kTextMark && LooksLikeAFormula(field)) field.erase(0, 1);
+    return field;
+}
+
 class CsvReader {
 public:
     explicit CsvReader(std::string_view text) : text_(text) {}
@@ -26,7 +40,7 @@ private:
         while (true) {
             std::string field;
             if (Outcome read = ReadField(field); !read) return read;
-            record.push_back(std::move(field));
+            record.push_back(Unguarded(std::move(field)));
             if (at_ >= text_.size()) return {};
             const char separator = text_[at_++];
             if (separator == ',') continue;
@@ -84,8 +98,9 @@ bool NeedsQuotes(std::string_view text) {
 
 }  // namespace
 
-std::string CsvField(std::string_view text) {
-    if (!NeedsQuotes(text)) return std::string(text);
+std::string CsvField(std::string_view field) {
+    const std::string text = LooksLikeAFormula(field) ? kTextMark + std::string(field) : std::string(field);
+    if (!NeedsQuotes(text)) return text;
     std::string quoted = "\"";
     for (char c : text) {
         if (c == '"') quoted += '"';

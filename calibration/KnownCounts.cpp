@@ -1,16 +1,13 @@
 #include "calibration/KnownCounts.h"
 
 #include "base/Quoted.h"
+#include "base/RegularFile.h"
 #include "calibration/CsvRecords.h"
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <charconv>
-#include <cstring>
-#include <fstream>
 #include <optional>
-#include <sstream>
 
 namespace tamrex {
 namespace {
@@ -27,7 +24,7 @@ std::optional<int> BoardsOf(std::string_view text) {
 }
 
 std::string BoardsProblem(std::string_view count) {
-    return "the count '" + std::string(count) + "' is not a whole number of boards from 1 to " +
+    return "the count '" + Printable(count) + "' is not a whole number of boards from 1 to " +
            std::to_string(kMostBoards);
 }
 
@@ -56,13 +53,8 @@ Columns ColumnsOf(const CsvRecord& first) {
             true};
 }
 
-Expected<std::string> ReadText(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return Fail(std::strerror(errno));
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
+// Each hand-counted photo takes a line: far more than any station has.
+constexpr std::size_t kMostBytes = 16u << 20;
 
 // One row of the table as a known count, or why it cannot be one.
 Expected<KnownCount> KnownCountOf(const CsvRecord& record, const Columns& columns) {
@@ -77,15 +69,15 @@ Expected<KnownCount> KnownCountOf(const CsvRecord& record, const Columns& column
 
 Expected<KnownCount> ParseKnownCount(std::string_view text) {
     const std::size_t equals = text.rfind('=');
-    if (equals == std::string_view::npos || equals == 0) return Fail("'" + std::string(text) + "' is not FILE=COUNT");
+    if (equals == std::string_view::npos || equals == 0) return Fail("'" + Printable(text) + "' is not FILE=COUNT");
     const std::optional<int> boards = BoardsOf(text.substr(equals + 1));
-    if (!boards) return Fail("in '" + std::string(text) + "', " + BoardsProblem(text.substr(equals + 1)));
+    if (!boards) return Fail("in '" + Printable(text) + "', " + BoardsProblem(text.substr(equals + 1)));
     return KnownCount{std::string(text.substr(0, equals)), *boards};
 }
 
 Expected<std::vector<KnownCount>> ReadKnownCounts(const std::filesystem::path& csv) {
     const std::string where = "known counts " + Quoted(csv);
-    const Expected<std::string> text = ReadText(csv);
+    const Expected<std::string> text = ReadRegularFile(csv, kMostBytes, "known-counts file");
     if (!text) return Fail("cannot read " + where + ": " + text.error().message);
     const Expected<CsvTable> table = ParseCsv(*text);
     if (!table) return Fail(where + ", " + table.error().message);

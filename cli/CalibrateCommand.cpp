@@ -1,5 +1,6 @@
 #include "cli/CalibrateCommand.h"
 
+#include "base/Quoted.h"
 #include "calibration/KnownCounts.h"
 #include "cli/CalibrationReport.h"
 #include "cli/ProgressLine.h"
@@ -46,7 +47,8 @@ std::vector<Expected<CountResult>> CountWith(const Calibration& calibration, con
                             StationOf(calibration).Look()});
     std::vector<Expected<CountResult>> results;
     CountInOrder(requests, options.jobs,
-                 [&](std::size_t, const Expected<CountResult>& result) { results.push_back(result); });
+                 [&](std::size_t, const Expected<CountResult>& result) { results.push_back(result); },
+                 options.MemoryBudget());
     return results;
 }
 
@@ -92,7 +94,7 @@ int RunCalibration(const Options& options) {
     const std::size_t searched = known->size() - calibration.leftOut.size();
     const Outcome written = WriteSettingsFile(calibrate.iniFile, StationOf(calibration), IniComments(calibration, searched));
     if (!written) return Refuse(written.error());
-    std::cout << "Wrote the settings to '" << calibrate.iniFile.string() << "'." << std::endl;
+    std::cout << "Wrote the settings to " << Quoted(calibrate.iniFile) << "." << std::endl;
     return status;
 }
 

@@ -1,5 +1,7 @@
 #include "cli/CalibrationReport.h"
 
+#include "base/Quoted.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -62,7 +64,7 @@ std::string Chosen(const Calibration& calibration, std::size_t photos) {
 }
 
 std::string PhotoLine(const KnownCount& known, const Expected<CountResult>& counted) {
-    std::string line = "  " + known.photo.string() + ": ";
+    std::string line = "  " + Printable(known.photo.string()) + ": ";
     if (!counted)
         return line + "not counted, known " + std::to_string(known.boards) + " (" + counted.error().message + ")\n";
     line += "counted " + std::to_string(counted->count()) + ", known " + std::to_string(known.boards);

@@ -1,5 +1,6 @@
 #include "cli/CountCommand.h"
 
+#include "base/Quoted.h"
 #include "cli/CountRecording.h"
 #include "cli/CsvReport.h"
 #include "cli/PhotoReport.h"
@@ -47,7 +48,7 @@ void Print(const Options& options, const PhotoReport& report) {
     if (options.csv) {
         std::cout << CsvRow(report) << std::flush;
         if (report.count && !report.count->warning.empty()) {
-            std::cerr << "tamrex-count: decoder warning for '" << report.photo << "': " << report.count->warning
+            std::cerr << "tamrex-count: decoder warning for " << Quoted(report.photo) << ": " << report.count->warning
                       << std::endl;
         }
         return;

@@ -25,14 +25,14 @@ std::string Field(const std::optional<T>& value) {
 // "2024-12-07T10:15:00+01:00 /photos/stack.jpg: count 21, second look 21, accepted 22; check: ... (anna on station-2)"
 std::string TextLine(const LoggedCount& logged) {
     const CountRecord& count = logged.record;
-    std::string line = count.when.local + " " + count.photo.string() + ": ";
+    std::string line = count.when.local + " " + Printable(count.photo.string()) + ": ";
     if (!count.count) return line + "not counted (" + count.error + ")";
     line += "count " + std::to_string(*count.count);
     line += count.secondCount ? ", second look " + std::to_string(*count.secondCount) : ", no second look";
     if (const auto accepted = logged.Accepted()) line += ", accepted " + std::to_string(*accepted);
     if (!count.flags.empty()) line += "; check: " + Joined(count.flags, ", ");
     if (!count.error.empty()) line += "; " + count.error;
-    return line + " (" + count.login + " on " + count.host + ")";
+    return line + " (" + Printable(count.login) + " on " + Printable(count.host) + ")";
 }
 
 struct Totals {

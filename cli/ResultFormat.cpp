@@ -1,5 +1,7 @@
 #include "cli/ResultFormat.h"
 
+#include "base/Quoted.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cmath>
@@ -38,6 +40,26 @@ std::string CheckText(const CountResult& result) {
     return text;
 }
 
+// JSON escapes the C0 controls itself, but passes U+0080 to U+009F as they are, and
+// terminals take U+009B for the escape sequence ESC [. In a JSON text, their UTF-8 bytes
+// C2 80 to C2 9F can only stand inside strings, where \u0080 to \u009f mean the same.
+std::string WithC1Escaped(const std::string& json) {
+    std::string escaped;
+    escaped.reserve(json.size());
+    for (std::size_t at = 0; at < json.size(); ++at) {
+        const unsigned char next = at + 1 < json.size() ? static_cast<unsigned char>(json[at + 1]) : 0;
+        if (static_cast<unsigned char>(json[at]) == 0xC2 && next >= 0x80 && next <= 0x9F) {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\u%04x", next);
+            escaped += code;
+            ++at;
+        } else {
+            escaped += json[at];
+        }
+    }
+    return escaped;
+}
+
 }  // namespace
 
 std::string HeightBoardsField(const CountResult& result) {
@@ -70,12 +92,12 @@ std::string JsonLine(const PhotoReport& report) {
     }
     if (!report.AllDone()) line["error"] = report.Errors();
     // Photo names need not be valid UTF-8; replace what is not rather than fail.
-    return line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    return WithC1Escaped(line.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
 std::string TextLine(const CountResult& result) {
     const auto& p = result.passLines;
-    std::string line = result.photo + ": count " + std::to_string(result.count()) + " (passes " +
+    std::string line = Printable(result.photo) + ": count " + std::to_string(result.count()) + " (passes " +
                        std::to_string(p[0]) + " " + std::to_string(p[1]) + " " + std::to_string(p[2]) +
                        " " + std::to_string(p[3]) + ", strip " + std::to_string(result.stripWidth) + "x" +
                        std::to_string(result.stripHeight) + ", " + std::to_string(result.milliseconds) +

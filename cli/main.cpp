@@ -5,6 +5,8 @@
 #include "settings/LoadSettings.h"
 #include "settings/StationSettings.h"
 
+#include <malloc.h>
+
 #include <csignal>
 #include <iostream>
 
@@ -24,6 +26,11 @@ void ApplyOverrides(const Options& options, tamrex::StationSettings& station) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Pictures, strips and the decoder's buffers of a big photo are blocks of megabytes
+    // that live for one count. The allocator would keep them for the thread that freed
+    // them, past the memory budget, once its first picture raised its thresholds: with
+    // fixed thresholds such blocks go back to the system when freed.
+    ::mallopt(M_MMAP_THRESHOLD, 4 << 20);
     // Past a file size limit, a write should fail and be reported, not end the process
     // with the line map half written.
     std::signal(SIGXFSZ, SIG_IGN);
@@ -42,6 +49,8 @@ int main(int argc, char** argv) {
                   << "\nFix the settings file, or name another with --ini.\n";
         return 1;
     }
+    const bool allOverridden = options.bdLine && options.threshold && options.pWidth;
+    if (!station->notice.empty() && !allOverridden) std::cerr << "tamrex-count: warning: " << station->notice << "\n";
     ApplyOverrides(options, *station);
     return tamrex::cli::RunCount(options, *station);
 }

@@ -2,7 +2,7 @@
 
 #include "base/Quoted.h"
 #include "image/ImageLibrary.h"
-#include "image/LoadPhoto.h"
+#include "image/DecodeCost.h"
 #include "counting/OrderedBatch.h"
 
 namespace tamrex {

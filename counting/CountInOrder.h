@@ -16,6 +16,6 @@ namespace tamrex {
 // DecodeCost reckons them); a photo bigger than that runs alone.
 void CountInOrder(const std::vector<CountRequest>& requests, unsigned jobs,
                   const std::function<void(std::size_t, const Expected<CountResult>&)>& deliver,
-                  std::uint64_t memoryBudget = DefaultMemoryBudget());
+                  std::uint64_t memoryBudget);
 
 }  // namespace tamrex

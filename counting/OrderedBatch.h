@@ -13,6 +13,7 @@
 #include <new>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -96,7 +97,14 @@ void RunInOrder(std::size_t count, unsigned jobs,
     };
     const unsigned threads = std::clamp<unsigned>(jobs, 1, static_cast<unsigned>(std::min<std::size_t>(count, 1024)));
     std::vector<std::jthread> workers;
-    for (unsigned t = 0; t < threads; ++t) workers.emplace_back(run);
+    workers.reserve(threads);
+    // The system may give fewer threads than asked (a limit on processes, no memory for
+    // another stack): those it gives share the work, and with none this thread does it.
+    try {
+        for (unsigned t = 0; t < threads; ++t) workers.emplace_back(run);
+    } catch (const std::system_error&) {
+    }
+    if (workers.empty()) run();
     for (std::size_t index = 0; index < count; ++index) deliver(index, slots.Take(index));
 }
 

@@ -59,8 +59,11 @@ bool OnlyWhatTheDecoderNeeds(const JpegStructure& structure) {
             case kSof0:
             case kSof1:
             case kSof2:
+            case kSof9:
+            case kSof10:
             case kDqt:
             case kDht:
+            case kDac:
             case kDri:
             case kSos:
             case kApp0:
@@ -101,6 +104,7 @@ void CheckDecoderInput(std::string_view bytes, const JpegStructure& structure) {
     Require(OnlyWhatTheDecoderNeeds(*again), "the decoder input keeps a segment the decoder does not need");
     Require(again->frame.width == structure.frame.width && again->frame.height == structure.frame.height &&
                 again->frame.process == structure.frame.process &&
+                again->frame.arithmetic == structure.frame.arithmetic &&
                 again->frame.components.size() == structure.frame.components.size(),
             "the decoder input describes another frame");
     Require(SameScans(structure, *again), "the decoder input has other scans");

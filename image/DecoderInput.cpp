@@ -38,8 +38,11 @@ bool NeededByDecoder(std::string_view file, const JpegSegment& segment, std::siz
         case kSof0:
         case kSof1:
         case kSof2:
+        case kSof9:
+        case kSof10:
         case kDqt:
         case kDht:
+        case kDac:
         case kDri:
         case kSos: return true;
         case kApp0: return UsableJfif(Payload(file, segment));

@@ -8,8 +8,8 @@
 namespace tamrex {
 
 // What the JPEG decoder is given instead of the file: the start marker, then in file
-// order only what it needs for the pixels (quantisation and Huffman tables, restart
-// interval, frame header, every scan with its entropy-coded data, the JFIF segment
+// order only what it needs for the pixels (quantisation and Huffman tables or
+// arithmetic conditioning, restart interval, frame header, every scan with its entropy-coded data, the JFIF segment
 // for the resolution and the Adobe segment for the colour transform), then an end
 // marker, whether or not the file had one. EXIF, XMP, ICC, IPTC, comments, stray
 // bytes and everything after the end marker stay behind, so the image library's

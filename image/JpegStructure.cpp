@@ -49,19 +49,20 @@ std::string SegmentName(std::uint8_t marker) {
     return name;
 }
 
+bool IsArithmetic(std::uint8_t marker) { return marker == kSof9 || marker == kSof10; }
+
 // Why a frame of this kind is not decoded, or "" for the processes that are.
 std::string ProcessProblem(std::uint8_t marker) {
-    if (marker <= kSof2) return {};
+    if (marker <= kSof2 || IsArithmetic(marker)) return {};
     const int kind = marker - kSof0;
     const std::string instead = ", which cameras and phones do not write; save it again as an ordinary JPEG";
     if (kind == 3 || kind == 11) return "it is a lossless JPEG" + instead;
-    if (kind == 9 || kind == 10) return "it uses arithmetic coding" + instead;
     return "it is a hierarchical JPEG" + instead;
 }
 
 JpegProcess ProcessOf(std::uint8_t marker) {
     if (marker == kSof0) return JpegProcess::kBaseline;
-    return marker == kSof1 ? JpegProcess::kExtended : JpegProcess::kProgressive;
+    return marker == kSof1 || marker == kSof9 ? JpegProcess::kExtended : JpegProcess::kProgressive;
 }
 
 // libjpeg's own limits on a progressive scan; it stops with an error past them.
@@ -259,6 +260,7 @@ Outcome JpegWalker::ReadFrame(std::uint8_t marker, ByteRange payload) {
     }
     JpegFrame& frame = structure_.frame;
     frame.process = ProcessOf(marker);
+    frame.arithmetic = IsArithmetic(marker);
     frame.precision = At(payload.offset);
     frame.height = Word(payload.offset + 1);
     frame.width = Word(payload.offset + 3);

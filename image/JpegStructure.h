@@ -19,7 +19,8 @@ inline constexpr std::uint8_t kSof1 = 0xC1;  // extended sequential
 inline constexpr std::uint8_t kSof2 = 0xC2;  // progressive
 inline constexpr std::uint8_t kSof3 = 0xC3;  // lossless
 inline constexpr std::uint8_t kDht = 0xC4;
-inline constexpr std::uint8_t kSof9 = 0xC9;  // arithmetic-coded sequential
+inline constexpr std::uint8_t kSof9 = 0xC9;   // arithmetic-coded sequential
+inline constexpr std::uint8_t kSof10 = 0xCA;  // arithmetic-coded progressive
 inline constexpr std::uint8_t kDac = 0xCC;
 inline constexpr std::uint8_t kRst0 = 0xD0;
 inline constexpr std::uint8_t kRst7 = 0xD7;
@@ -50,8 +51,9 @@ inline constexpr std::size_t kMostJpegSegments = 1024;
 // those writers with room and bounds the decode at about three default scripts.
 inline constexpr std::size_t kMostJpegScans = 32;
 
-// Only the Huffman-coded, 8-bit, non-hierarchical processes are accepted: they are
-// what cameras and phones write. The others are refused when the frame is read.
+// Only the 8-bit, non-hierarchical, lossy processes are accepted: the Huffman-coded
+// ones cameras and phones write, and their arithmetic-coded forms, which libjpeg
+// decodes and jpegtran writes. The others are refused when the frame is read.
 enum class JpegProcess { kBaseline, kExtended, kProgressive };
 
 struct ByteRange {
@@ -68,7 +70,10 @@ struct JpegComponent {
 };
 
 struct JpegFrame {
-    JpegProcess process = JpegProcess::kBaseline;
+    JpegProcess process = JpegProcess::kBaseline;  // SOF9 is extended, SOF10 progressive
+    // Arithmetic-coded (SOF9, SOF10): the decoder needs the DAC segments. Its data
+    // carries no sign of a cut: the decoder fills what is missing with zeros, silently.
+    bool arithmetic = false;
     int width = 0;
     int height = 0;
     int precision = 8;

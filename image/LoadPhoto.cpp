@@ -13,10 +13,6 @@
 namespace tamrex {
 namespace {
 
-// The largest photo file read. A 100-megapixel JPEG at the highest quality stays well
-// under it; anything bigger is no photo a camera made.
-constexpr std::size_t kMostPhotoBytes = std::size_t{512} << 20;
-
 struct MemoryCloser {
     void operator()(FIMEMORY* memory) const noexcept { FreeImage_CloseMemory(memory); }
 };
@@ -87,6 +83,9 @@ Expected<LoadedPhoto> LoadFromBytes(const std::string& file, std::uint64_t pixel
     if (structure->unsentCoefficient)
         return Fail("the file is damaged: its picture data ends early (" +
                     DescribeCoefficientGap(*structure->unsentCoefficient) + ")");
+    if (structure->frame.arithmetic && structure->end == JpegEnd::kInsideScanData)
+        return Fail("the file ends inside its picture data without an end marker, and its arithmetic coding "
+                    "hides whether it was cut: copy the photo again from where it came from");
     LoadedPhoto loaded;
     std::string decoderWarning;
     Expected<BitmapHandle> bitmap = Decode(BuildDecoderInput(file, *structure), decoderWarning);
@@ -105,32 +104,6 @@ Expected<LoadedPhoto> LoadJpeg(const std::filesystem::path& photo, std::uint64_t
     const Expected<std::string> file = ReadRegularFile(photo, kMostPhotoBytes, "photo");
     if (!file) return tl::unexpected(file.error());
     return LoadFromBytes(*file, pixelLimit);
-}
-
-std::uint64_t DecodeCost(const std::filesystem::path& photo) {
-    // The headers of camera and phone photos, thumbnails and colour profiles included,
-    // lie well within this; the rest of the file is only counted by its size.
-    constexpr std::size_t kHeaderBytes = std::size_t{1} << 20;
-    Expected<std::string> start = ReadRegularFileStart(photo, kHeaderBytes, "photo");
-    if (!start) return 0;
-    Expected<JpegStructure> structure = ReadJpegStructure(*start);
-    if (!structure && start->size() == kHeaderBytes) {  // a header longer than that: read it all
-        start = ReadRegularFile(photo, kMostPhotoBytes, "photo");
-        if (!start) return 0;
-        structure = ReadJpegStructure(*start);
-    }
-    if (!structure) return 0;
-    std::error_code error;
-    const std::uint64_t fileBytes = std::filesystem::file_size(photo, error);
-    const std::uint64_t pixels =
-        static_cast<std::uint64_t>(structure->frame.width) * static_cast<std::uint64_t>(structure->frame.height);
-    const std::uint64_t components = structure->frame.components.size();
-    // Decoded pixels in 24-bit colour (or 8-bit grey), the thresholded copy and the
-    // strips; a progressive decode keeps two bytes per coefficient of every component.
-    const std::uint64_t decoded = pixels * (components == 1 ? 1 : 3) + pixels / 4;
-    const std::uint64_t coefficients =
-        structure->frame.process == JpegProcess::kProgressive ? pixels * components * 2 : 0;
-    return 2 * (error ? start->size() : fileBytes) + decoded + coefficients;
 }
 
 }  // namespace tamrex

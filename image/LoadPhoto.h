@@ -3,6 +3,7 @@
 #include "base/Expected.h"
 #include "image/Bitmap.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -19,17 +20,15 @@ struct LoadedPhoto {
 // Photos bigger than this many pixels are refused unless a caller allows more.
 inline constexpr std::uint64_t kDefaultPixelLimit = 100'000'000;
 
+// The largest photo file read. A 100-megapixel JPEG at the highest quality stays well
+// under it; anything bigger is no photo a camera made.
+inline constexpr std::size_t kMostPhotoBytes = std::size_t{512} << 20;
+
 // Decodes a JPEG file. Only regular files are read; the JPEG structure is checked
 // first, and the decoder gets only the segments it needs (see BuildDecoderInput), so a
 // photo over `pixelLimit`, one whose picture data ends early or anything that is no
 // JPEG is refused before or instead of being decoded. The failure says why the photo
 // could not be read, without naming it: callers say what they were reading it for.
 Expected<LoadedPhoto> LoadJpeg(const std::filesystem::path& photo, std::uint64_t pixelLimit = kDefaultPixelLimit);
-
-// The memory a decode of this photo takes at its peak, from its structure alone: the
-// file, the stream given to the decoder, the decoded pixels and, for progressive
-// photos, the decoder's coefficients. 0 when the photo cannot be read; its count will
-// say why.
-std::uint64_t DecodeCost(const std::filesystem::path& photo);
 
 }  // namespace tamrex

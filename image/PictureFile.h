@@ -16,10 +16,9 @@ FREE_IMAGE_FORMAT PictureFormatOf(const std::filesystem::path& file);
 Outcome CheckPictureName(const std::filesystem::path& file);
 
 // Writes a picture in `format` so that `target` either keeps its old content or holds
-// the whole new picture: it is encoded in memory, written to a temporary file beside
-// the target and renamed over it once complete. No fsync: the rename already keeps a
-// crash from leaving a half-written file, and a disk flush per photo would cost more
-// than the whole count. The failure says why, without naming the target.
+// the whole new picture: it is encoded in memory and replaces the target as
+// ReplaceFileWith does, links followed only when the user's own or in a folder of the
+// user's alone. The failure says why, without naming the target.
 Outcome SaveReplacing(FIBITMAP* picture, const std::filesystem::path& target, FREE_IMAGE_FORMAT format, int flags);
 
 // The line map as a 1-bit BMP, replaced whole as above.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets (settings, counting stages, JPEG structure) with clang
-# (in build-fuzz) and runs each for SECONDS
+# Builds the libFuzzer targets (settings, known counts, corrections file, counting
+# stages, JPEG structure) with clang (in build-fuzz) and runs each for SECONDS
 # (default 60), one process at a time. Fails when a fuzzer finds a crash, a
 # sanitizer report, a broken invariant, a leak or a hang; the input that caused it
 # is kept in build-fuzz/crashes/. Usage: scripts/fuzz.sh [SECONDS]
@@ -16,11 +16,12 @@ fi
 
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DTAMREX_FUZZ=ON -DTAMREX_BUILD_WINDOW=OFF \
   -DTAMREX_BUILD_TESTS=OFF -DTAMREX_BUILD_BENCH=OFF >/dev/null
-cmake --build build-fuzz --target tamrex-fuzz-settings tamrex-fuzz-stages tamrex-fuzz-jpeg
+cmake --build build-fuzz --target tamrex-fuzz-settings tamrex-fuzz-known-counts tamrex-fuzz-corrections \
+  tamrex-fuzz-stages tamrex-fuzz-jpeg
 
 mkdir -p build-fuzz/crashes
 failed=0
-for name in settings stages jpeg; do
+for name in settings known-counts corrections stages jpeg; do
   # New inputs go to the first folder; the seeds in the repository stay untouched.
   mkdir -p "build-fuzz/corpus/$name"
   log="build-fuzz/fuzz-$name.log"

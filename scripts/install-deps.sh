@@ -30,6 +30,29 @@ if ! dpkg-query -W -f='${Status}\n' "${packages[@]}" 2>/dev/null | grep -qv '^in
   exit 0
 fi
 
+# Shortly after a fresh machine boots, Debian's automatic upgrades hold the package
+# manager's locks for a few minutes: wait for them rather than fail.
+lock_wait=300  # seconds
+apt_options=(-o "DPkg::Lock::Timeout=$lock_wait")
+
+# apt-get waits for the dpkg lock as told, but not for the lock of the package lists
+# that `update` takes (apt 2.6): that one is waited for here, the same way.
+update_package_lists() {
+  local log waited=0
+  log=$(mktemp)
+  trap 'rm -f "$log"' RETURN
+  until $sudo env LC_ALL=C apt-get "${apt_options[@]}" update 2>&1 | tee "$log"; do
+    if ! grep -q 'Could not get lock' "$log" || [ "$waited" -ge "$lock_wait" ]; then
+      return 1
+    fi
+    if [ "$waited" -eq 0 ]; then
+      echo "install-deps.sh: another package manager run holds the package lists; waiting up to ${lock_wait} s" >&2
+    fi
+    sleep 5
+    waited=$((waited + 5))
+  done
+}
+
 export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update
-$sudo apt-get install -y --no-install-recommends "${packages[@]}"
+update_package_lists
+$sudo apt-get "${apt_options[@]}" install -y --no-install-recommends "${packages[@]}"

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -37,9 +38,21 @@ std::int16_t* FieldOf(CounterSettings& settings, const std::string& key) {
     return nullptr;
 }
 
+// UTF-16, which some editors write by default, holds a NUL byte beside every ASCII
+// character: read as 8-bit text, no line would name a key, and every setting would be
+// 0 without a word.
+std::optional<std::string> EncodingProblem(std::string_view content) {
+    const bool byteOrderMark = content.substr(0, 2) == "\xFF\xFE" || content.substr(0, 2) == "\xFE\xFF";
+    if (!byteOrderMark && content.find('\0') == std::string_view::npos) return std::nullopt;
+    return std::string(byteOrderMark ? " is saved as UTF-16 (Unicode) text"
+                                     : " holds NUL bytes, as UTF-16 (Unicode) text does") +
+           ", which is not read: save it as UTF-8 or plain text (in Notepad: Save As, Encoding UTF-8)";
+}
+
 }  // namespace
 
 Expected<CounterSettings> ParseSettings(std::string_view content, const std::string& fileName) {
+    if (const std::optional<std::string> problem = EncodingProblem(content)) return Fail(fileName + *problem);
     CounterSettings settings;
     for (const SettingsEntry& entry : SettingsEntries(content)) {
         std::int16_t* field = FieldOf(settings, entry.key);
@@ -55,7 +68,7 @@ Expected<CounterSettings> ParseSettings(std::string_view content, const std::str
 
 Expected<CounterSettings> LoadSettings(const std::filesystem::path& file) {
     return ReadSettingsText(file).and_then(
-        [&](const std::string& content) { return ParseSettings(content, file.string()); });
+        [&](const std::string& content) { return ParseSettings(content, Printable(file.string())); });
 }
 
 std::filesystem::path DefaultSettingsFile() {

@@ -31,6 +31,10 @@ std::string UpperCase(std::string_view text) {
 }  // namespace
 
 std::vector<SettingsEntry> SettingsEntries(std::string_view content) {
+    // Notepad and other editors start UTF-8 files with a byte order mark; the first key
+    // is read as if it were not there.
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (content.substr(0, kByteOrderMark.size()) == kByteOrderMark) content.remove_prefix(kByteOrderMark.size());
     std::vector<SettingsEntry> entries;
     const std::vector<std::string_view> lines = SplitLines(content);
     for (std::size_t index = 0; index < lines.size(); ++index) {

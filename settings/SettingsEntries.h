@@ -15,7 +15,8 @@ struct SettingsEntry {
 };
 
 // The non-empty lines of a settings file as entries. Lines end at CR LF, LF or a lone
-// CR, so files written on any system read the same. The views point into `content`.
+// CR, so files written on any system read the same; a UTF-8 byte order mark at the
+// start is no part of the first line. The views point into `content`.
 std::vector<SettingsEntry> SettingsEntries(std::string_view content);
 
 }  // namespace tamrex

@@ -39,7 +39,9 @@ std::string SettingsFileText(const StationSettings& settings, const std::vector<
 
 Outcome WriteSettingsFile(const std::filesystem::path& file, const StationSettings& settings,
                           const std::vector<std::string>& comments) {
-    return ReplaceFileWith(file, SettingsFileText(settings, comments)).or_else([&](const Failure& failure) -> Outcome {
+    // The settings file is named on purpose (--write-ini, --ini, the one beside the
+    // program, which the package links to /etc/tamrex): a link there is the user's intent.
+    return ReplaceFileWith(file, SettingsFileText(settings, comments), LinkUse::kFollow).or_else([&](const Failure& failure) -> Outcome {
         return Fail("cannot write settings file " + Quoted(file) + ": " + failure.message);
     });
 }

@@ -1,8 +1,10 @@
 #include "settings/StationSettings.h"
 
+#include "base/Quoted.h"
 #include "settings/LoadSettings.h"
 #include "settings/SettingsEntries.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 
@@ -48,6 +50,19 @@ Expected<std::optional<PhotoFrame>> ParseRegion(std::string_view content, const 
     return frame;
 }
 
+bool NamesASetting(std::string_view content) {
+    const std::vector<SettingsEntry> entries = SettingsEntries(content);
+    return std::any_of(entries.begin(), entries.end(), [](const SettingsEntry& entry) {
+        return entry.key == "BDLINE" || entry.key == "THRESHOLD" || entry.key == "PWIDTH";
+    });
+}
+
+std::string NoSettingNotice(const std::string& fileName) {
+    return "settings file '" + fileName +
+           "' names none of BDLINE, THRESHOLD and PWIDTH, so all three are 0 and no count means anything: "
+           "check that it is the right file, with a KEY=value line for each";
+}
+
 }  // namespace
 
 LookRequest StationSettings::Look() const { return {thickness.value_or(0.0), frame}; }
@@ -64,12 +79,12 @@ Expected<StationSettings> ParseStationSettings(std::string_view content, const s
     if (!thickness) return tl::unexpected(thickness.error());
     Expected<std::optional<PhotoFrame>> frame = ParseRegion(content, fileName);
     if (!frame) return tl::unexpected(frame.error());
-    return StationSettings{*counter, *thickness, *frame};
+    return StationSettings{*counter, *thickness, *frame, NamesASetting(content) ? std::string() : NoSettingNotice(fileName)};
 }
 
 Expected<StationSettings> LoadStationSettings(const std::filesystem::path& file) {
     return ReadSettingsText(file).and_then(
-        [&](const std::string& content) { return ParseStationSettings(content, file.string()); });
+        [&](const std::string& content) { return ParseStationSettings(content, Printable(file.string())); });
 }
 
 }  // namespace tamrex

@@ -22,6 +22,9 @@ struct StationSettings {
     CounterSettings counter;
     std::optional<double> thickness;
     std::optional<PhotoFrame> frame{};
+    // What a person should hear about a file that was read all the same: one that names
+    // none of the three settings, which then all count as 0. Empty otherwise.
+    std::string notice = {};
 
     // The thickness a check measures with: the learned one, else PWIDTH (0 when
     // neither is usable, which turns the check of the stack's height off).

@@ -1,5 +1,6 @@
 #include "calibration/BandHeights.h"
 #include "calibration/Calibrate.h"
+#include "calibration/SearchMemory.h"
 #include "calibration/SettingsSweep.h"
 #include "calibration/StripHeights.h"
 #include "counting/BoardCounter.h"
@@ -245,6 +246,43 @@ TEST(CalibrationGrid, FitsPWidthToTheBoardsAndBdLineToTheWidestStrip) {
     const CalibrationGrid tiny = GridFor(10, 1);
     EXPECT_EQ(tiny.bdLines, (std::vector<int>{1, 2, 3, 4, 5, 6}));
     EXPECT_EQ(tiny.pWidths, (std::vector<int>{1, 2})) << "a split of 0 rows is never tried";
+}
+
+// A count of 1 typed for a photo of 40 boards (a dropped digit) makes a board as thick as
+// the strip: the thicknesses tried must not grow with it, or the search takes minutes
+// and hundreds of megabytes for the scores of the grid alone.
+TEST(CalibrationGrid, TriesNoMoreThicknessesForAThickBoardThanForAThinOne) {
+    for (const int boardRows : {57, 58, 250, 3000, 32767}) {
+        const std::vector<int> pWidths = GridFor(800, boardRows).pWidths;
+        EXPECT_LE(pWidths.size(), 64u) << boardRows;
+        EXPECT_EQ(pWidths.front(), boardRows / 2) << boardRows;
+        EXPECT_EQ(pWidths.back(), std::min(32767, (16 * boardRows + 9) / 10)) << boardRows;
+        EXPECT_TRUE(std::is_sorted(pWidths.begin(), pWidths.end())) << boardRows;
+        EXPECT_EQ(std::adjacent_find(pWidths.begin(), pWidths.end()), pWidths.end()) << boardRows;
+        for (std::size_t i = 1; i < pWidths.size(); ++i)
+            EXPECT_LE(pWidths[i] - pWidths[i - 1], (pWidths.back() - pWidths.front()) / 63 + 1) << "spread evenly";
+    }
+    EXPECT_EQ(GridFor(800, 57).pWidths.size(), 64u) << "every row from 28 to 92";
+}
+
+// The search holds the grey copies, the scores, and per thread the working state of one
+// count at a time: however many threads are asked for, those it runs on fit the budget.
+TEST(SearchThreads, KeepTheSearchWithinTheMemoryBudgetWhateverIsAsked) {
+    const CalibrationGrid grid = GridFor(1600, 16);
+    const std::vector<PictureSize> photos(5, PictureSize{1600, 1200});
+    const SearchMemory memory = SearchMemoryFor(grid, photos);
+    EXPECT_GE(memory.perThread, 3u * 200 * 1200) << "the photo thresholded, its strip and the strip's copy";
+    EXPECT_LT(memory.perThread, 5u * 200 * 1200) << "one photo at a time, not every photo";
+    EXPECT_GE(memory.scores, grid.size() * sizeof(CalibrationScore));
+
+    const std::uint64_t greys = 5ull * 1600 * 1200;
+    const std::uint64_t budget = 32ull << 20;
+    const unsigned threads = SearchThreads(127, 256, budget, greys, memory);
+    EXPECT_GE(threads, 2u);
+    EXPECT_LE(greys + memory.scores + threads * memory.perThread, budget) << threads << " threads";
+    EXPECT_EQ(SearchThreads(127, 2, budget, greys, memory), 2u) << "no more than the cores";
+    EXPECT_EQ(SearchThreads(4, 256, 1ull << 30, greys, memory), 4u) << "as many as asked when there is room";
+    EXPECT_EQ(SearchThreads(127, 256, greys, greys, memory), 1u) << "one, when the photos fill the budget";
 }
 
 TEST(StripHeights, LearnsTheBoardFromTheMiddleThresholdThatBandsEveryPhoto) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Remakes the JPEG variants the tests keep as files because the image library cannot
-# write them: a CMYK JPEG and one with a restart marker after every MCU row.
+# write them: a CMYK JPEG, one with a restart marker after every MCU row, and two
+# coded arithmetically (sequential and progressive).
 # Needs a build (for tamrex-make-photo), libjpeg-turbo-progs and imagemagick.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -13,3 +14,5 @@ trap 'rm -rf "$scratch"' EXIT
 djpeg -pnm "$scratch/stack.jpg" > "$scratch/stack.ppm"
 cjpeg -restart 1 -quality 80 "$scratch/stack.ppm" > stack-restart-markers.jpg
 convert "$scratch/stack.jpg" -colorspace CMYK -quality 80 stack-cmyk.jpg
+jpegtran -arithmetic "$scratch/stack.jpg" > stack-arithmetic.jpg
+jpegtran -arithmetic -progressive "$scratch/stack.jpg" > stack-arithmetic-progressive.jpg

@@ -2,6 +2,7 @@
 // odd encodings, and headers crafted to make the decoder allocate without bound.
 // Each one is counted, or refused with a reason; none may crash or hang the run.
 #include "counting/BoardCounter.h"
+#include "tests/fixtures/JpegSegments.h"
 #include "tests/fixtures/ScratchFolder.h"
 #include "tools/photo/StackPhoto.h"
 
@@ -12,6 +13,7 @@
 namespace tamrex {
 namespace {
 
+using testing::ExifApp1;
 using testing::ReadFile;
 using testing::ScratchFolder;
 using testing::StackPhotoRecipe;
@@ -124,15 +126,6 @@ TEST_F(DamagedPhotos, OtherFormatsNamedJpgAreRefusedWithoutTheirDecoders) {
     ExpectRefused(Count(folder_ / "absent.jpg"), "No such file or directory");
 }
 
-// An EXIF block (TIFF, little-endian) whose first picture holds one tag: the orientation.
-std::string ExifApp1(std::uint16_t orientation) {
-    const std::string tiff = std::string("II*\0\x08\0\0\0\x01\0\x12\x01\x03\0\x01\0\0\0", 18) +
-                             static_cast<char>(orientation) + std::string(7, '\0');
-    const std::string payload = std::string("Exif\0\0", 6) + tiff;
-    const std::size_t length = payload.size() + 2;
-    return std::string("\xFF\xE1") + static_cast<char>(length >> 8) + static_cast<char>(length & 0xFF) + payload;
-}
-
 // A phone holds its camera sideways and says so in EXIF: the stack stands on end in the
 // stored pixels, and only turned upright is it counted.
 TEST_F(DamagedPhotos, APhotoStoredSidewaysIsTurnedUprightBeforeItIsCounted) {
@@ -158,6 +151,18 @@ TEST_F(DamagedPhotos, EveryCommonJpegEncodingIsCounted) {
     const std::filesystem::path corpus = TAMREX_SOURCE_DIR "/tests/corpus";
     ExpectCounted(Count(corpus / "stack-cmyk.jpg"), 5);
     ExpectCounted(Count(corpus / "stack-restart-markers.jpg"), 5);
+    ExpectCounted(Count(corpus / "stack-arithmetic.jpg"), 5);
+    ExpectCounted(Count(corpus / "stack-arithmetic-progressive.jpg"), 5);
+}
+
+// Arithmetic-coded data does not show where it was cut: the decoder fills the rest with
+// zeros, warning of nothing. Without its end marker such a file may be cut anywhere.
+TEST_F(DamagedPhotos, AnArithmeticCodedPhotoWithoutItsEndMarkerIsRefused) {
+    const std::string whole = ReadFile(TAMREX_SOURCE_DIR "/tests/corpus/stack-arithmetic.jpg");
+    ExpectRefused(Count(folder_.WriteFile("no-end.jpg", whole.substr(0, whole.size() - 2))),
+                  "its arithmetic coding hides whether it was cut");
+    ExpectRefused(Count(folder_.WriteFile("cut.jpg", whole.substr(0, whole.size() / 2))),
+                  "its arithmetic coding hides whether it was cut");
 }
 
 TEST_F(DamagedPhotos, CorruptDataInTheMiddleIsCountedWithTheDecodersWarning) {

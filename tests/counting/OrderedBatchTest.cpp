@@ -5,10 +5,37 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+#include <pthread.h>
+
+#include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <mutex>
 #include <new>
 #include <stdexcept>
+
+namespace tamrex {
+namespace {
+
+// How many more threads the system gives; -1: as many as asked.
+std::atomic<int> threadsLeft{-1};
+
+}  // namespace
+}  // namespace tamrex
+
+// Stands in for the C library's, which it calls unless the threads a test allows are used up.
+extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t* attributes, void* (*start)(void*),
+                              void* argument) {
+    using Create = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*);
+    static const auto real = reinterpret_cast<Create>(::dlsym(RTLD_NEXT, "pthread_create"));
+    int left = tamrex::threadsLeft.load();
+    while (left >= 0) {
+        if (left == 0) return EAGAIN;
+        if (tamrex::threadsLeft.compare_exchange_weak(left, left - 1)) break;
+    }
+    return real(thread, attributes, start, argument);
+}
 
 namespace tamrex {
 namespace {
@@ -38,10 +65,13 @@ std::vector<CountRequest> MixedBatch(const ScratchFolder& folder) {
 
 std::vector<Expected<CountResult>> CountAll(const std::vector<CountRequest>& requests, unsigned jobs) {
     std::vector<Expected<CountResult>> results;
-    CountInOrder(requests, jobs, [&](std::size_t index, const Expected<CountResult>& result) {
-        EXPECT_EQ(index, results.size());
-        results.push_back(result);
-    });
+    CountInOrder(
+        requests, jobs,
+        [&](std::size_t index, const Expected<CountResult>& result) {
+            EXPECT_EQ(index, results.size());
+            results.push_back(result);
+        },
+        DefaultMemoryBudget());
     return results;
 }
 
@@ -115,6 +145,25 @@ TEST(RunInOrder, AFailingItemBecomesItsFailureAndEveryOtherItemKeepsItsResult) {
         EXPECT_EQ(results[2].error().message, "cannot finish item 2: not enough memory");
         ASSERT_FALSE(results[5].has_value());
         EXPECT_EQ(results[5].error().message, "cannot finish item 5: the disk went away");
+    }
+}
+
+// -j 1024 on a machine that gives a process a few hundred threads, or none at all.
+TEST(RunInOrder, DeliversEveryItemWithWhateverThreadsTheSystemGives) {
+    for (const int given : {3, 0}) {
+        threadsLeft = given;
+        std::vector<Expected<int>> results;
+        RunInOrder<Worker, int>(
+            50, 1024, [](Worker&, std::size_t index) -> Expected<int> { return static_cast<int>(index); },
+            [](std::size_t index) { return "item " + std::to_string(index); },
+            [&](std::size_t index, Expected<int> result) {
+                EXPECT_EQ(index, results.size());
+                results.push_back(std::move(result));
+            });
+        threadsLeft = -1;
+        ASSERT_EQ(results.size(), 50u) << given << " threads";
+        for (std::size_t index = 0; index < results.size(); ++index)
+            EXPECT_EQ(results[index].value_or(-1), static_cast<int>(index)) << given << " threads";
     }
 }
 

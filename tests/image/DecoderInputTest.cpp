@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -288,6 +290,19 @@ TEST_F(DecoderInput, ExifClaiming65535EntriesNeverReachesTheLibrary) {
     const std::string clean = BuildDecoderInput(file, structure);
     EXPECT_EQ(clean, baseline_);
     EXPECT_TRUE(SamePixels(Decode(baseline_).bitmap.get(), Decode(clean).bitmap.get()));
+}
+
+// Arithmetic coding takes its conditioning from DAC segments, which decide every bit
+// that follows, as the Huffman tables do for the other processes.
+TEST(DecoderInputOfArithmeticCoding, KeepsItsConditioning) {
+    std::ifstream in(TAMREX_SOURCE_DIR "/tests/corpus/stack-arithmetic.jpg", std::ios::binary);
+    const std::string file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    ASSERT_NE(file.find("\xFF\xCC"), std::string::npos) << "the corpus file has a DAC segment";
+    const std::string input = Clean(file);
+    EXPECT_NE(input.find(file.substr(file.find("\xFF\xCC"), 8)), std::string::npos);
+    const Decoded decoded = Decode(input);
+    ASSERT_TRUE(decoded.bitmap) << decoded.messages;
+    EXPECT_EQ(decoded.messages, "");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "settings/LoadSettings.h"
 #include "settings/SettingsValue.h"
+#include "settings/StationSettings.h"
 #include "tests/fixtures/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -49,6 +50,37 @@ TEST_F(SettingsFile, UnknownLinesEmptyLinesAndAByteOrderMarkAreIgnored) {
                                    "\xEF\xBB\xBF" "BDLINE=9\r\nPWIDTH=7\r\n");
     ASSERT_TRUE(load.has_value()) << load.error().message;
     EXPECT_EQ(*load, Settings(0, 0, 7));
+}
+
+// What editors write by default: Notepad's UTF-8 starts with a byte order mark, its
+// "Unicode" is UTF-16, in which every key would silently go missing.
+TEST_F(SettingsFile, AByteOrderMarkIsSkippedAndUtf16IsRefusedWithWhatToDo) {
+    EXPECT_EQ(Load("\xEF\xBB\xBF" "BDLINE=9\r\nTHRESHOLD=8\r\nPWIDTH=7\r\n").value(), Settings(9, 8, 7));
+    const std::string text = "BDLINE=9\r\nTHRESHOLD=8\r\nPWIDTH=7\r\n";
+    std::string littleEndian = "\xFF\xFE", bigEndian = "\xFE\xFF", noMark;
+    for (const char c : text) {
+        littleEndian += {c, '\0'};
+        bigEndian += {'\0', c};
+        noMark += {c, '\0'};
+    }
+    for (const std::string& utf16 : {littleEndian, bigEndian, noMark}) {
+        const Expected<CounterSettings> load = Load(utf16);
+        ASSERT_FALSE(load.has_value()) << "read as " << load->bdLine << "/" << load->threshold << "/" << load->pWidth;
+        EXPECT_NE(load.error().message.find((folder_ / "Tamrex.ini").string()), std::string::npos) << load.error().message;
+        EXPECT_NE(load.error().message.find("UTF-16 (Unicode) text"), std::string::npos) << load.error().message;
+        EXPECT_NE(load.error().message.find("save it as UTF-8"), std::string::npos) << load.error().message;
+    }
+}
+
+// Every key missing is allowed (all three are then 0), but is no settings file anyone
+// meant: it is said, while a file missing only some keys reads without a word.
+TEST_F(SettingsFile, AFileThatNamesNoSettingIsReadWithANotice) {
+    const Expected<StationSettings> none = LoadStationSettings(Write("[Tamrex]\r\n; to be calibrated\r\nTHICKNESS=20\r\n"));
+    ASSERT_TRUE(none.has_value()) << none.error().message;
+    EXPECT_EQ(none->counter, Settings(0, 0, 0));
+    EXPECT_NE(none->notice.find("names none of BDLINE, THRESHOLD and PWIDTH"), std::string::npos) << none->notice;
+    EXPECT_NE(none->notice.find((folder_ / "Tamrex.ini").string()), std::string::npos) << none->notice;
+    EXPECT_EQ(LoadStationSettings(Write("pwidth=7\r\n")).value().notice, "");
 }
 
 TEST_F(SettingsFile, MissingKeysStayZeroAndRangeIsNotCheckedHere) {
