@@ -36,7 +36,7 @@ std::vector<float> Slopes(const std::vector<float>& levels) {
 // short at the ends.
 class Windows {
 public:
-    Windows(int steps, int reach) : sums(static_cast<std::size_t>(steps) + 1) {
+    Windows(int steps, int reach) : sums(static_cast<std::size_t>(steps) + 1), reach(reach) {
         for (int step = 0; step < steps; ++step) {
             const int from = std::max(step - reach, 0), to = std::min(step + reach + 1, steps);
             lows.push_back(from);
@@ -52,7 +52,7 @@ public:
             running += values[step];
             sums[step + 1] = running;
         }
-        for (std::size_t step = 0; step < values.size(); ++step) values[step] = Mean(step);
+        Means(values);
     }
 
     std::vector<double> sums;  // running sums: sums[k] of the first k values
@@ -61,7 +61,27 @@ public:
         return static_cast<float>(sums[highs[step]] - sums[lows[step]]) * shares[step];
     }
 
+    // Every step's window mean of the values summed in `sums`; the whole windows inside
+    // in one sweep the compiler can vectorise, the cut ones at the ends apart.
+    void Means(std::vector<float>& means) const {
+        const std::size_t steps = means.size(), inner = static_cast<std::size_t>(reach);
+        if (steps <= 2 * inner) {
+            for (std::size_t step = 0; step < steps; ++step) means[step] = Mean(step);
+            return;
+        }
+        const float share = shares[inner];
+        const double* ahead = sums.data() + 2 * inner + 1;
+        const double* behind = sums.data();
+        for (std::size_t step = inner; step < steps - inner; ++step)
+            means[step] = static_cast<float>(ahead[step - inner] - behind[step - inner]) * share;
+        for (std::size_t step = 0; step < inner; ++step) {
+            means[step] = Mean(step);
+            means[steps - 1 - step] = Mean(steps - 1 - step);
+        }
+    }
+
 private:
+    int reach;
     std::vector<int> lows, highs;
     std::vector<float> shares;
 };
@@ -94,7 +114,8 @@ public:
                 running += left[step] * right[step];
                 windows.sums[step + 1] = running;
             }
-            for (int step = 0; step < steps; ++step) current[step] = windows.Mean(step) * leftScale[step] * rightScale[step];
+            windows.Means(current);
+            for (int step = 0; step < steps; ++step) current[step] *= leftScale[step] * rightScale[step];
             Keep(shift);
             std::swap(current, previous);
         }
