@@ -27,7 +27,7 @@ Operators' photos are phone photos (shrunk to 1512 x 1134) drawn with what the f
 second look, one kind per station: a stack beside others on a busy background, a stack
 that fills the frame, textured faces (flutes, plies, folded boxes), thin sheets under
 wrap, outdoor light, a camera at an angle (keystone), boards of mixed thickness. Where the
-stack runs past the frame, the boards in the photo are the ones to count.
+stack runs past the frame, the boards of which at least half shows are the ones to count.
 
 Real photos: each station of the folder's manifest.json is calibrated on its photos
 marked as calibration photos and counts the others; printed per station are the share
@@ -211,8 +211,20 @@ def make_photos(make_photo, station, count, folder, rng):
             if operator:
                 continue
             sys.exit(f"tamrex-make-photo refused {options}: {made.stderr.strip()}")
-        photos.append((name, json.loads(made.stdout)["boards_in_photo"]))
+        photos.append((name, boards_shown(json.loads(made.stdout), options)))
     return photos
+
+
+def boards_shown(layout, options):
+    """The boards of which at least half shows in the photo, in its middle column: a sliver
+    at the photo's edge is not a board a person would count."""
+    height, gap = options["height"], options["gap-rows"]
+    shown, start = 0, layout["first_board_row"]
+    for rows in layout["board_rows"]:
+        inside = min(start + rows, height) - max(start, 0)
+        shown += inside >= rows / 2
+        start += rows + gap
+    return shown
 
 
 def children_cpu_seconds():
