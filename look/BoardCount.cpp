@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <optional>
 
 namespace tamrex {
@@ -198,8 +199,11 @@ bool FitsTheSeams(const Chained& chained, const BoardCount& count) {
     for (std::size_t index = 0; index < chain.depths.size(); ++index)
         seamLike += chain.depths[index] >= deepest && chain.widths[index] >= widest;
     if (static_cast<double>(seamLike) < kLeastDeepShare * static_cast<double>(chain.depths.size())) return false;
+    // Boards of mixed thickness fill the height at their own mean pitch, not the chain's.
+    const int between = std::accumulate(chain.boards.begin(), chain.boards.end(), 0);
+    const double meanPitch = between > 0 ? (chain.seams.back() - chain.seams.front()) / between : chained.pitch;
     const bool whole = !count.pastBottom && !count.pastTop;
-    if (whole && std::abs((count.top - count.bottom) / chained.pitch - count.boards) > kMostBoardsOff) return false;
+    if (whole && std::abs((count.top - count.bottom) / meanPitch - count.boards) > kMostBoardsOff) return false;
     const std::size_t seen = chain.seams.size();
     if (static_cast<double>(count.seams.size() - seen) > kMostInferredShare * count.boards) return false;
     std::size_t unexplained = 0;

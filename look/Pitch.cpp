@@ -18,6 +18,7 @@ constexpr double kHalfAsGood = 0.5;         // of the best peak, for a shorter l
 constexpr double kFlatEnergy = 1.0;         // mean square grey level of a profile with nothing in it
 constexpr std::size_t kMostSteps = 2048;    // longer profiles are averaged down to this
 constexpr double kDeepShare = 0.5;          // of the deepest dip: a dip this deep is a clear seam
+constexpr double kShoulderShare = 0.6;      // of the repeat: how far either side of a dip its shoulders are sought
 constexpr std::size_t kManySpacings = 3;    // clear seams enough to tell the pitch without the stack's height
 constexpr double kDistinct = 0.1;           // log-ratio within which two pitches are one
 
@@ -95,23 +96,25 @@ double RepeatingPitch(const std::vector<double>& inner) {
            static_cast<double>(block);
 }
 
-// The median spacing of the clear seams, enough for a stack of three or four boards;
-// and the stack's height over one more than their number, for a stack of two.
-std::vector<double> ClearSpacings(const std::vector<double>& profile, int first, int last) {
-    std::vector<Valley> valleys = FindValleys(profile, kThinnestBoardRows);
+// The median and the mean spacing of the clear seams, enough for a stack of three or
+// four boards, and for boards of mixed thickness; and for a stack of two, the stack's
+// height over one more than their number.
+std::vector<double> ClearSpacings(const std::vector<double>& profile, int first, int last, double reach) {
+    std::vector<Valley> valleys = FindValleys(profile, reach);
     std::erase_if(valleys, [&](const Valley& valley) { return valley.position < first || valley.position > last; });
     double deepest = 0;
     for (const Valley& valley : valleys) deepest = std::max(deepest, valley.depth);
-    std::vector<double> spacings;
-    double previous = -1;
+    const double deep = kDeepShare * deepest;
+    std::vector<double> seams, spacings;
     for (const Valley& valley : valleys) {
-        if (valley.depth < kDeepShare * deepest) continue;
-        if (previous >= 0) spacings.push_back(valley.position - previous);
-        previous = valley.position;
+        if (valley.depth < deep) continue;
+        if (!seams.empty()) spacings.push_back(valley.position - seams.back());
+        seams.push_back(valley.position);
     }
-    if (previous < 0) return {};
-    if (spacings.size() >= kManySpacings) return {LowerMedian(spacings)};
-    return {LowerMedian(spacings), (last - first + 1.0) / static_cast<double>(spacings.size() + 2)};
+    if (seams.empty()) return {};
+    if (spacings.size() < kManySpacings)
+        return {LowerMedian(spacings), (last - first + 1.0) / static_cast<double>(spacings.size() + 2)};
+    return {LowerMedian(spacings), (seams.back() - seams.front()) / static_cast<double>(spacings.size())};
 }
 
 void AddDistinct(std::vector<double>& pitches, double pitch) {
@@ -127,13 +130,17 @@ void AddDistinct(std::vector<double>& pitches, double pitch) {
 std::vector<double> CandidatePitches(const std::vector<double>& profile, int first, int last, double prior) {
     std::vector<double> pitches;
     const int edge = static_cast<int>(kEdgeShare * (last - first + 1));
+    double repeating = 0;
     if (last - first + 1 - 2 * edge > 0) {
         const std::vector<double> inner(profile.begin() + first + edge, profile.begin() + last + 1 - edge);
-        if (const double pitch = RepeatingPitch(inner); pitch > 0) {
-            for (double part : {1.0, 2.0, 3.0}) AddDistinct(pitches, pitch / part);
+        repeating = RepeatingPitch(inner);
+        if (repeating > 0) {
+            for (double part : {1.0, 2.0, 3.0}) AddDistinct(pitches, repeating / part);
         }
     }
-    for (double spacing : ClearSpacings(profile, first, last)) AddDistinct(pitches, spacing);
+    // A dip's depth is taken from the light within most of a board either side of it.
+    const double reach = std::max(kThinnestBoardRows, kShoulderShare * repeating);
+    for (double spacing : ClearSpacings(profile, first, last, reach)) AddDistinct(pitches, spacing);
     if (prior > 0) AddDistinct(pitches, prior);
     return pitches;
 }
