@@ -42,7 +42,8 @@ void CheckCount(const CountRequest& request, CountResult& result) {
     // A thickness learned on the station's own stacks makes the height a count of its
     // own: two counts that agree on a number it denies are looked at again. PWIDTH, a
     // board without its seam, may be a little off, and two counts outweigh it.
-    if (offHeight && (!secondAgrees || request.thickness > 0)) Raise(result, "count-off-height");
+    const bool learned = request.look.thicknessPrior > 0;
+    if (offHeight && (!secondAgrees || learned)) Raise(result, "count-off-height");
     if (result.lineTotal == 0) Raise(result, "no-line");
     if (result.orientation != 1) Raise(result, "turned");
     if (result.secondLook && result.secondLook->PastFrame()) Raise(result, "stack-past-frame");

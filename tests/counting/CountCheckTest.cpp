@@ -23,6 +23,7 @@ CountRequest WithThickness(double thickness, int pWidth = 0) {
     CountRequest request;
     request.settings = {300, 110, static_cast<std::int16_t>(pWidth)};
     request.thickness = thickness;
+    request.look.thicknessPrior = thickness;  // as a station's settings file gives it
     return request;
 }
 
@@ -135,7 +136,7 @@ TEST(CountCheck, RunsOnEveryCount) {
 
     // A thickness learned too thin: the stack is 20 of them high, and that the second
     // look counts 18 as well does not silence the height.
-    request.thickness = byPWidth->stripHeight / 20.0;
+    request.thickness = request.look.thicknessPrior = byPWidth->stripHeight / 20.0;
     const Expected<CountResult> tooThin = counter.CountBoards(request);
     ASSERT_TRUE(tooThin.has_value());
     EXPECT_EQ(tooThin->count(), 18);
