@@ -394,12 +394,12 @@ def report_real(count, options):
           "look's; flagged: the rules' misses that carry a flag; s/photo: processor seconds per photo")
 
 
-def measure_synthetic(count, make_photo, kinds, options, rng, root):
+def measure_synthetic(count, make_photo, kinds, stations, options, rng, root):
     tallies = {kind: Tally() for kind in kinds}
     overall = Tally()
     calibration_seconds = []
     for kind in kinds:
-        for number in range(options.stations):
+        for number in range(stations):
             folder = os.path.join(root, f"{kind}-{number}")
             os.makedirs(folder, exist_ok=True)
             station = operator_station_of(kind, rng) if kind in OPERATOR_KINDS else station_of(kind, rng)
@@ -421,11 +421,11 @@ def measure_synthetic(count, make_photo, kinds, options, rng, root):
     return tallies, overall, calibration_seconds
 
 
-def report_synthetic(title, count, make_photo, kinds, options, rng):
+def report_synthetic(title, count, make_photo, kinds, stations, options, rng):
     root = options.keep or tempfile.mkdtemp(prefix="tamrex-accuracy-")
     started = time.time()
     try:
-        tallies, overall, calibration_seconds = measure_synthetic(count, make_photo, kinds, options, rng, root)
+        tallies, overall, calibration_seconds = measure_synthetic(count, make_photo, kinds, stations, options, rng, root)
     finally:
         if not options.keep:
             shutil.rmtree(root, ignore_errors=True)
@@ -445,7 +445,9 @@ def arguments():
     parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
     parser.add_argument("bin", help="the build's bin folder, holding tamrex-count and tamrex-make-photo")
     parser.add_argument("--quick", action="store_true", help="one station of each kind, six unseen photos")
-    parser.add_argument("--stations", type=int, default=6, help="stations of each kind (default 6)")
+    parser.add_argument("--stations", type=int, default=6, help="synthetic stations of each kind (default 6)")
+    parser.add_argument("--operator-stations", type=int, default=2,
+                        help="operators' stations of each kind (default 2; their photos are larger)")
     parser.add_argument("--photos", type=int, default=12, help="unseen photos per station (default 12)")
     parser.add_argument("--seed", type=int, default=1, help="the same seed makes the same stations")
     parser.add_argument("--jobs", type=int, default=2, help="threads for tamrex-count (default 2)")
@@ -456,7 +458,7 @@ def arguments():
     parser.add_argument("--only", choices=("synthetic", "operators", "real"), help="run one part only")
     options = parser.parse_args()
     if options.quick:
-        options.stations, options.photos = 1, 6
+        options.stations, options.operator_stations, options.photos = 1, 1, 6
     return options
 
 
@@ -473,9 +475,10 @@ def main():
         kinds.remove("rough")
     rng = random.Random(options.seed)
     if options.only in (None, "synthetic"):
-        report_synthetic("Synthetic stations", count, make_photo, kinds, options, rng)
+        report_synthetic("Synthetic stations", count, make_photo, kinds, options.stations, options, rng)
     if options.only in (None, "operators"):
-        report_synthetic("Operators' photos", count, make_photo, list(OPERATOR_KINDS), options, rng)
+        report_synthetic("Operators' photos", count, make_photo, list(OPERATOR_KINDS), options.operator_stations,
+                         options, rng)
     if options.only in (None, "real"):
         report_real(count, options)
 
