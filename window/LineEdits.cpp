@@ -62,6 +62,11 @@ LineEdits::LineEdits(std::vector<ReviewLine> start, RowSpan strip, std::optional
     start_ = lines_;
 }
 
+bool LineEdits::Changed() const {
+    return !std::equal(lines_.begin(), lines_.end(), start_.begin(), start_.end(),
+                       [](const ReviewLine& a, const ReviewLine& b) { return a.rows == b.rows; });
+}
+
 std::optional<std::size_t> LineEdits::LineNear(int row, int reach) const {
     std::optional<std::size_t> nearest;
     int best = reach + 1;

@@ -52,8 +52,9 @@ public:
     const RowSpan& Strip() const { return strip_; }
     int CountedBoards() const { return counted_ + 1; }
     int Boards() const { return static_cast<int>(lines_.size()) + 1; }
-    // Whether the lines differ from those started from, however they came to.
-    bool Changed() const { return lines_ != start_; }
+    // Whether the lines lie elsewhere than those started from, however they came to;
+    // a line taken away and drawn again on the same rows is no change.
+    bool Changed() const;
 
     // The line that covers `row`, else the nearest one within `reach` rows of it.
     std::optional<std::size_t> LineNear(int row, int reach) const;

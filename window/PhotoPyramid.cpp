@@ -13,6 +13,25 @@ QRgb MeanOf(QRgb a, QRgb b, QRgb c, QRgb d) {
                 (qBlue(a) + qBlue(b) + qBlue(c) + qBlue(d) + 2) / 4);
 }
 
+// One row of the half from two rows of 24-bit pixels, blue, green and red bytes.
+void HalveBgrRows(const uchar* upper, const uchar* lower, int width, int lastColumn, QRgb* out) {
+    for (int x = 0; x < width; ++x) {
+        const int left = 3 * std::min(2 * x, lastColumn), right = 3 * std::min(2 * x + 1, lastColumn);
+        const auto mean = [&](int channel) {
+            return (upper[left + channel] + upper[right + channel] + lower[left + channel] + lower[right + channel] + 2) /
+                   4;
+        };
+        out[x] = qRgb(mean(2), mean(1), mean(0));
+    }
+}
+
+void HalveRgbRows(const QRgb* upper, const QRgb* lower, int width, int lastColumn, QRgb* out) {
+    for (int x = 0; x < width; ++x) {
+        const int left = std::min(2 * x, lastColumn), right = std::min(2 * x + 1, lastColumn);
+        out[x] = MeanOf(upper[left], upper[right], lower[left], lower[right]);
+    }
+}
+
 }  // namespace
 
 PhotoPyramid PhotoPyramid::Of(const QImage& full) {
@@ -27,10 +46,9 @@ PhotoPyramid PhotoPyramid::Of(const QImage& full) {
 }
 
 void PhotoPyramid::Add(const QImage& copy) {
-    const QImage rgb = copy.convertToFormat(QImage::Format_RGB32);
     const auto at = std::find_if(levels.begin(), levels.end(),
-                                 [&](const QImage& level) { return level.width() < rgb.width(); });
-    levels.insert(at, rgb);
+                                 [&](const QImage& level) { return level.width() < copy.width(); });
+    levels.insert(at, copy);
 }
 
 const QImage& PhotoPyramid::ForZoom(double zoom) const {
@@ -47,18 +65,21 @@ QImage PhotoPyramid::AtFullSize() const {
 }
 
 QImage HalfSize(const QImage& picture) {
-    const QImage rgb = picture.convertToFormat(QImage::Format_RGB32);
-    QImage half(std::max(1, rgb.width() / 2), std::max(1, rgb.height() / 2), QImage::Format_RGB32);
+    const bool bgr = picture.format() == QImage::Format_BGR888;
+    const QImage source = bgr ? picture : picture.convertToFormat(QImage::Format_RGB32);
+    QImage half(std::max(1, source.width() / 2), std::max(1, source.height() / 2), QImage::Format_RGB32);
     if (half.isNull()) return half;
-    const int lastColumn = rgb.width() - 1;
-    const int lastRow = rgb.height() - 1;
+    const int lastColumn = source.width() - 1;
+    const int lastRow = source.height() - 1;
     for (int y = 0; y < half.height(); ++y) {
-        const auto* upper = reinterpret_cast<const QRgb*>(rgb.constScanLine(std::min(2 * y, lastRow)));
-        const auto* lower = reinterpret_cast<const QRgb*>(rgb.constScanLine(std::min(2 * y + 1, lastRow)));
+        const uchar* upper = source.constScanLine(std::min(2 * y, lastRow));
+        const uchar* lower = source.constScanLine(std::min(2 * y + 1, lastRow));
         auto* out = reinterpret_cast<QRgb*>(half.scanLine(y));
-        for (int x = 0; x < half.width(); ++x) {
-            const int left = std::min(2 * x, lastColumn), right = std::min(2 * x + 1, lastColumn);
-            out[x] = MeanOf(upper[left], upper[right], lower[left], lower[right]);
+        if (bgr) {
+            HalveBgrRows(upper, lower, half.width(), lastColumn, out);
+        } else {
+            HalveRgbRows(reinterpret_cast<const QRgb*>(upper), reinterpret_cast<const QRgb*>(lower), half.width(),
+                         lastColumn, out);
         }
     }
     return half;

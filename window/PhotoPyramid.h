@@ -19,7 +19,7 @@ public:
     // The photo at its own size, and its halves made from it.
     static PhotoPyramid Of(const QImage& full);
 
-    // A copy of the photo at some size up to its own, in 32-bit RGB.
+    // A copy of the photo at some size up to its own.
     void Add(const QImage& copy);
 
     QSize PhotoSize() const { return photo; }
@@ -38,7 +38,8 @@ private:
     std::vector<QImage> levels;  // the biggest first
 };
 
-// The picture at half its width and height, each pixel the mean of four.
+// The picture at half its width and height, each pixel the mean of four, in 32-bit RGB.
+// Reads 24-bit pictures as they are, others converted first.
 QImage HalfSize(const QImage& picture);
 
 }  // namespace tamrex

@@ -56,14 +56,18 @@ void PictureLoading::LoadForReview(const CountResult& count, const std::optional
             Tell(serial, [this, message = Text(preview.error())] { emit failed(message); });
             return;
         }
-        Tell(serial, [this, preview = *preview] { emit previewRead(preview); });
+        if (!preview->Empty()) Tell(serial, [this, preview = *preview] { emit previewRead(preview); });
         if (serial != asked) return;
         const Expected<PhotoPyramid> photo = ReadReviewPhoto(count);
         if (!photo) {
             Tell(serial, [this, message = Text(photo.error())] { emit failed(message); });
             return;
         }
-        Tell(serial, [this, photo = *photo] { emit photoRead(photo); });
+        if (preview->Empty()) {
+            Tell(serial, [this, photo = *photo] { emit previewRead(photo); });
+        } else {
+            Tell(serial, [this, photo = *photo] { emit photoRead(photo); });
+        }
     });
 }
 

@@ -25,7 +25,8 @@ public:
     explicit PictureLoading(QObject* parent = nullptr);
     ~PictureLoading() override;  // waits for the job under way
 
-    // First previewRead, at once, then photoRead with the whole photo; or failed.
+    // previewRead with a shrunk copy, at once, then photoRead with the whole photo; or, for a
+    // photo small enough to read whole at once, previewRead with it. Or failed.
     void LoadForReview(const CountResult& count, const std::optional<PhotoIdentity>& counted);
     // overlayDrawn, or failed.
     void DrawOverlay(const CountResult& count);

@@ -632,6 +632,7 @@ void Tamrex::ShowReview(const PhotoPyramid& preview) {
     Reviewed reviewed = std::move(*reviewing);
     reviewing.reset();
     reviewed.photoHeight = preview.PhotoSize().height();
+    if (preview.Sharp()) loadingFor = Loading::kNothing;
     if (!counting.Busy()) unsetCursor();
     const Correction* accepted = corrections.Find(reviewed.file.string());
     const bool sameContent = accepted && (!accepted->photo.Known() ||

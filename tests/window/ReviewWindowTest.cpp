@@ -66,6 +66,7 @@ private slots:
     void leavingWithChangesAsksFirst();
     void aClickAddsTheRowItWasPressedOnAsHoveringNamedIt();
     void theLinesCanBeHiddenAndTheirNumbersStayInViewWhenZoomedIn();
+    void aShrunkCopyIsShownUntilThePhotoItselfComes();
 
 private:
     ReviewCanvas* Canvas() const { return review->Canvas(); }
@@ -484,6 +485,32 @@ void ReviewWindowTest::theLinesCanBeHiddenAndTheirNumbersStayInViewWhenZoomedIn(
         for (int dy = -3; dy <= 3 && !digit; ++dy) digit = shown.pixelColor(x, y + dy) == QColor(Qt::black);
     }
     QVERIFY2(digit, "no line number at the left edge of the view");
+}
+
+// The review of a big photo opens on a copy decoded small, with the lines where they lie
+// on the photo itself, and sharpens once the photo is read whole.
+void ReviewWindowTest::aShrunkCopyIsShownUntilThePhotoItselfComes() {
+    const tamrex::Expected<tamrex::PhotoPyramid> photo = tamrex::ReadReviewPhoto(count);
+    QVERIFY(photo);
+    tamrex::PhotoPyramid shrunk(photo->PhotoSize());
+    shrunk.Add(tamrex::HalfSize(photo->ForZoom(1)));
+    ReviewWindow early(count, shrunk, QStringLiteral("stack.jpg"));
+    early.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&early));
+    ReviewCanvas* canvas = early.Canvas();
+    QVERIFY(!canvas->Sharp());
+    const auto shownAt = [&](QPointF inPhoto) {
+        return canvas->viewport()->grab().toImage().pixelColor(canvas->View().ToScreen(inPhoto).toPoint());
+    };
+    const ReviewLine first = early.Edits().Lines()[0];
+    QCOMPARE(shownAt({kStripLeft + count.stripWidth * 2.0 / 3, MiddleOf(first)}), tamrex::LineColour(first.pass));
+    const QPointF board(kStripLeft + count.stripWidth / 2.0, (first.rows.bottom + tamrex::StripRows(count, 240).bottom) / 2.0);
+    const QColor before = shownAt(board);
+    QVERIFY(before.red() > 100 && before.green() > 100);  // the board, not the grey around the photo
+
+    early.ShowPhoto(*photo);
+    QVERIFY(canvas->Sharp());
+    QCOMPARE(canvas->Zoom(), tamrex::FitZoom(photo->PhotoSize(), canvas->viewport()->size()));
 }
 
 #include "ReviewWindowTest.moc"
