@@ -152,6 +152,11 @@ const Correction* CorrectionTable::Find(const std::string& file) const {
     return found == rowOf.end() ? nullptr : &rows[found->second];
 }
 
+std::vector<Correction> CorrectionTable::TakeRows() {
+    rowOf.clear();
+    return std::move(rows);
+}
+
 std::string CorrectionsText(const std::vector<Correction>& corrections) {
     std::string text = "file,count,counted,when,kind,lines,bytes,fingerprint\r\n";
     for (const Correction& row : corrections) {
@@ -169,7 +174,7 @@ Expected<std::vector<Correction>> ParseCorrections(std::string_view text, const 
     const Expected<CsvTable> table = ParseCsv(text);
     if (!table) return Fail(where + ", " + table.error().message + remedy);
     CorrectionTable corrections;
-    if (table->records.empty()) return corrections.Rows();
+    if (table->records.empty()) return corrections.TakeRows();
     const Columns columns = ColumnsOf(table->records.front());
     if (!columns.file || !columns.count)
         return Fail(where + ", line " + std::to_string(table->lines.front()) +
@@ -180,7 +185,7 @@ Expected<std::vector<Correction>> ParseCorrections(std::string_view text, const 
             return Fail(where + ", line " + std::to_string(table->lines[row]) + ": " + one.error().message + remedy);
         corrections.Put(std::move(*one));
     }
-    return corrections.Rows();
+    return corrections.TakeRows();
 }
 
 Expected<std::vector<Correction>> ReadCorrections(const std::filesystem::path& file) {

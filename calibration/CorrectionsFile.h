@@ -51,6 +51,8 @@ public:
     void Put(Correction correction);
     const Correction* Find(const std::string& file) const;
     const std::vector<Correction>& Rows() const { return rows; }
+    // The rows, taken out: the table is empty afterwards.
+    std::vector<Correction> TakeRows();
 
 private:
     std::vector<Correction> rows;

@@ -20,6 +20,8 @@
 namespace tamrex {
 namespace {
 
+constexpr int kFindingsWidth = 640;  // pixels: wide enough for a photo's line, narrow enough to read
+
 QString SettingsText(const CounterSettings& settings) {
     return QStringLiteral("BDLINE=%1 THRESHOLD=%2 PWIDTH=%3")
         .arg(settings.bdLine)
@@ -100,6 +102,8 @@ void CalibrationDialog::CreateControls() {
     findingsText = new QLabel(this);
     findingsText->setObjectName(QStringLiteral("findings"));
     findingsText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    findingsText->setWordWrap(true);  // a warning is a sentence or two
+    findingsText->setMinimumWidth(kFindingsWidth);
     layout->addWidget(findingsText);
 
     auto* buttons = new QHBoxLayout;
@@ -117,7 +121,7 @@ void CalibrationDialog::CreateControls() {
 }
 
 void CalibrationDialog::Start() {
-    status->setText(QStringLiteral("Searching for the settings that count the %1 corrected photos best...")
+    SetStatus(QStringLiteral("Searching for the settings that count the %1 corrected photos best...")
                         .arg(setup.photos.size()));
     CalibrationRequest request{{}, std::max(1u, std::thread::hardware_concurrency()), kDefaultPixelLimit, nullptr,
                                &cancel};
@@ -140,6 +144,12 @@ void CalibrationDialog::Start() {
 
 QString CalibrationDialog::Status() const { return status->text(); }
 
+// The dialog grows to what it has to say, which it could not know when it opened.
+void CalibrationDialog::SetStatus(const QString& text) {
+    status->setText(text);
+    adjustSize();
+}
+
 void CalibrationDialog::reject() {
     if (!searching) {
         QDialog::reject();
@@ -148,7 +158,7 @@ void CalibrationDialog::reject() {
     cancel = true;
     closeWhenStopped = true;
     cancelButton->setEnabled(false);
-    status->setText(QStringLiteral("Stopping the search..."));
+    SetStatus(QStringLiteral("Stopping the search..."));
 }
 
 void CalibrationDialog::ShowProgress(std::size_t done, std::size_t total) {
@@ -166,9 +176,9 @@ void CalibrationDialog::ShowOutcome() {
     if (found) {
         ShowFindings(*found);
     } else if (cancel) {
-        status->setText(QStringLiteral("The search was stopped; the settings in use stay."));
+        SetStatus(QStringLiteral("The search was stopped; the settings in use stay."));
     } else {
-        status->setText(QStringLiteral("The search failed: %1. The settings in use stay.")
+        SetStatus(QStringLiteral("The search failed: %1. The settings in use stay.")
                             .arg(ForTheWindow(found.error().message)));
     }
     if (closeWhenStopped) QDialog::reject();
@@ -177,15 +187,15 @@ void CalibrationDialog::ShowOutcome() {
 void CalibrationDialog::ShowFindings(const CalibrationFindings& findings) {
     findingsText->setText(FindingsText(findings, setup.inUse.counter));
     if (setup.settingsFile.empty()) {
-        status->setText(QStringLiteral("No settings file is in use, so these settings cannot be kept."));
+        SetStatus(QStringLiteral("No settings file is in use, so these settings cannot be kept."));
         return;
     }
     if (SameSettings(FoundSettings(), setup.inUse)) {
-        status->setText(QStringLiteral("These are the settings in use already: there is nothing to write."));
+        SetStatus(QStringLiteral("These are the settings in use already: there is nothing to write."));
         return;
     }
     const QString doubt = findings.warnings.empty() ? QString() : QStringLiteral("Mind the warnings below. ");
-    status->setText(QStringLiteral("%1\"Use these settings\" writes them to %2 and keeps the old file beside it.")
+    SetStatus(QStringLiteral("%1\"Use these settings\" writes them to %2 and keeps the old file beside it.")
                         .arg(doubt, ToText(setup.settingsFile)));
     useButton->setEnabled(true);
 }
@@ -198,12 +208,12 @@ void CalibrationDialog::UseFoundSettings() {
     const Expected<std::filesystem::path> backup =
         ReplaceSettingsFile(setup.settingsFile, settings, SettingsComments(**outcome), BackupStamp());
     if (!backup) {
-        status->setText(QStringLiteral("%1. The settings in use stay, and the settings found are still here: "
+        SetStatus(QStringLiteral("%1. The settings in use stay, and the settings found are still here: "
                                        "make the file writable, then try again.")
                             .arg(ForTheWindow(backup.error().message)));
         return;
     }
-    status->setText(QStringLiteral("Wrote the settings to %1; the old ones are kept in %2, and the first ones ever "
+    SetStatus(QStringLiteral("Wrote the settings to %1; the old ones are kept in %2, and the first ones ever "
                                    "in the file ending in .original beside it. The photo on show is counted again "
                                    "with them.")
                         .arg(ToText(setup.settingsFile), ToText(*backup)));

@@ -52,6 +52,7 @@ signals:
 private:
     void CreateControls();
     void Start();
+    void SetStatus(const QString& text);
     void ShowProgress(std::size_t done, std::size_t total);
     void ShowOutcome();
     void ShowFindings(const CalibrationFindings& findings);

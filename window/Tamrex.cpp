@@ -86,7 +86,6 @@ Tamrex::Tamrex(const std::filesystem::path& workingFolder, const StationSettings
       workingFolder(workingFolder),
       station(settings),
       settingsFile(settingsFile),
-      corrections(workingFolder),
       resultLineFont(LayoutFont(kDisplayFamily, 14.25, true)) {
     setObjectName(QStringLiteral("Tamrex"));
     setWindowTitle(QStringLiteral("Tamrex MDF Board Counter"));
@@ -113,6 +112,8 @@ Tamrex::Tamrex(const std::filesystem::path& workingFolder, const StationSettings
     });
     connect(&loading, &PictureLoading::overlayDrawn, this, &Tamrex::ShowOverlay);
     connect(&loading, &PictureLoading::failed, this, &Tamrex::ShowLoadingFailure);
+    connect(&correctionsLoading, &CorrectionsLoading::loaded, this, &Tamrex::UseCorrections);
+    correctionsLoading.Load(workingFolder);
     ShowFolder();
 }
 
@@ -218,8 +219,21 @@ void Tamrex::ListPhotoFiles() {
     }
     folderNotes.clear();
     if (file1->count() == 0) folderNotes << EmptyFolderNotice(workingFolder);
-    if (const std::optional<Failure>& unreadable = corrections.Unreadable())
+    if (const std::optional<Failure> unreadable = corrections ? corrections->Unreadable() : std::nullopt)
         folderNotes << QStringLiteral("%1. Counts accepted before are not shown.").arg(ForTheWindow(unreadable->message));
+}
+
+void Tamrex::UseCorrections(const FolderCorrections& read) {
+    corrections = read;
+    if (const std::optional<Failure>& unreadable = corrections->Unreadable())
+        folderNotes << QStringLiteral("%1. Counts accepted before are not shown.").arg(ForTheWindow(unreadable->message));
+    if (countWaiting) {
+        const CountShown shown = std::move(*countWaiting);
+        countWaiting.reset();
+        ShowResult(shown);
+    }
+    UpdateActions();
+    ShowNotes();
 }
 
 // The whole path in the tooltip; the label holds as much of its end as fits.
@@ -280,8 +294,10 @@ void Tamrex::OpenFolder(const std::filesystem::path& folder, const std::filesyst
     counting.Forget();
     loading.Forget();
     reviewing.reset();
+    countWaiting.reset();
     workingFolder = folder;
-    corrections = FolderCorrections(folder);
+    corrections.reset();
+    correctionsLoading.Load(folder);
     imageFile.clear();
     ClearResults();
     vTotalCount->setText(QStringLiteral("0"));
@@ -413,6 +429,10 @@ void Tamrex::ShowSourcePicture(const ShownPicture& photo) {
 }
 
 void Tamrex::ShowResult(const CountShown& shown) {
+    if (!corrections) {
+        countWaiting = shown;
+        return;
+    }
     // The overlay and the review must only ever show the lines of the run on show.
     ++shownCount;
     lastCount.reset();
@@ -585,7 +605,7 @@ void Tamrex::UpdateActions() {
     linesAction->setEnabled(lastCount.has_value());
     linesAction->setText(showingOverlay ? QStringLiteral("Show the line map")
                                         : QStringLiteral("Show lines on the photo"));
-    const std::size_t corrected = corrections.Corrected(ListedPhotos()).size();
+    const std::size_t corrected = corrections ? corrections->Corrected(ListedPhotos()).size() : 0;
     const bool enough = corrected >= kLeastCorrectedPhotos;
     calibrateAction->setEnabled(enough);
     calibrateAction->setText(enough ? QStringLiteral("Calibrate from corrected photos...")
@@ -596,7 +616,7 @@ void Tamrex::UpdateActions() {
 
 // The correction of the photo on show, if it was accepted for what the photo holds now.
 const Correction* Tamrex::AcceptedForShownPhoto() const {
-    const Correction* accepted = corrections.Find(imageFile.string());
+    const Correction* accepted = corrections ? corrections->Find(imageFile.string()) : nullptr;
     if (!accepted || !accepted->photo.Known()) return accepted;
     return lastIdentity && *lastIdentity == accepted->photo ? accepted : nullptr;
 }
@@ -612,7 +632,7 @@ void Tamrex::ApplyCorrection(const Outcome& kept) {
         correctionNote = CorrectionNote(*accepted, lastCount->count(), kept);
         if (!kept) correctionTone = NoticeBoard::Tone::kWarning;
         checkNote.clear();
-    } else if (const Correction* outdated = corrections.Find(imageFile.string())) {
+    } else if (const Correction* outdated = corrections ? corrections->Find(imageFile.string()) : nullptr) {
         correctionNote = ChangedPhotoNote(*outdated);
         correctionTone = NoticeBoard::Tone::kWarning;
     }
@@ -634,7 +654,7 @@ void Tamrex::ShowReview(const PhotoPyramid& preview) {
     reviewed.photoHeight = preview.PhotoSize().height();
     if (preview.Sharp()) loadingFor = Loading::kNothing;
     if (!counting.Busy()) unsetCursor();
-    const Correction* accepted = corrections.Find(reviewed.file.string());
+    const Correction* accepted = corrections ? corrections->Find(reviewed.file.string()) : nullptr;
     const bool sameContent = accepted && (!accepted->photo.Known() ||
                                           (reviewed.identity && *reviewed.identity == accepted->photo));
     review = new ReviewWindow(reviewed.count, preview, ToText(reviewed.file), sameContent ? accepted : nullptr, this);
@@ -657,7 +677,8 @@ void Tamrex::AcceptReview(const Reviewed& reviewed, const ReviewVerdict& verdict
         log->RecordCorrection(*reviewed.record, verdict.boards,
                               verdict.kind == ReviewVerdict::Kind::kSecondLook ? std::vector<ReviewLine>{} : verdict.lines,
                               reviewed.photoHeight);
-    const Correction* before = corrections.Find(reviewed.file.string());
+    if (!corrections) return;  // a review opens on a count on show, which waits for them
+    const Correction* before = corrections->Find(reviewed.file.string());
     const bool stands = before && (!before->photo.Known() || (reviewed.identity && *reviewed.identity == before->photo));
     if (verdict.kind == ReviewVerdict::Kind::kUnchanged && stands) return;
     const std::vector<AcceptedLine> counted = ToAccepted(CountedLines(reviewed.count, reviewed.photoHeight));
@@ -669,7 +690,7 @@ void Tamrex::AcceptReview(const Reviewed& reviewed, const ReviewVerdict& verdict
         correction.kind = correction.lines == counted ? Acceptance::kChecked : Acceptance::kCorrected;
     }
     correction.photo = reviewed.identity.value_or(PhotoIdentity{});
-    const Outcome kept = corrections.Accept(std::move(correction));
+    const Outcome kept = corrections->Accept(std::move(correction));
     if (imageFile == reviewed.file && lastCount) ApplyCorrection(kept);
     UpdateActions();
     ShowNotes();
@@ -682,7 +703,8 @@ void Tamrex::OpenCalibration() {
         calibration->activateWindow();
         return;
     }
-    std::vector<CorrectedPhoto> corrected = corrections.Corrected(ListedPhotos());
+    if (!corrections) return;
+    std::vector<CorrectedPhoto> corrected = corrections->Corrected(ListedPhotos());
     if (corrected.size() < kLeastCorrectedPhotos) return;
     calibration = new CalibrationDialog({std::move(corrected), station, settingsFile}, this);
     calibration->setAttribute(Qt::WA_DeleteOnClose);

@@ -5,6 +5,7 @@
 #include "counting/CounterSettings.h"
 #include "record/CountRecord.h"
 #include "settings/StationSettings.h"
+#include "window/CorrectionsLoading.h"
 #include "window/FolderCorrections.h"
 #include "window/NoticeBoard.h"
 #include "window/PhotoCounting.h"
@@ -65,7 +66,7 @@ public:
     // Adds every count and accepted correction from now on to the count log `file`.
     void RecordCountsIn(const std::filesystem::path& file);
     // Counting, or reading a photo again for the review or the lines over it.
-    bool Busy() const { return counting.Busy() || loading.Busy(); }
+    bool Busy() const { return counting.Busy() || loading.Busy() || correctionsLoading.Busy(); }
 
 signals:
     // A count, or why there is none, is on show.
@@ -114,6 +115,7 @@ private:
     std::filesystem::path LineMapFile() const;
     void ClearResults();
 
+    void UseCorrections(const FolderCorrections& read);
     void ShowSourcePicture(const ShownPicture& photo);
     void ShowResult(const CountShown& shown);
     void OnIdle();
@@ -143,11 +145,14 @@ private:
     std::filesystem::path workingFolder;
     StationSettings station;
     const std::filesystem::path settingsFile;  // empty: none
-    FolderCorrections corrections;
+    // The folder's corrections, once read; a count that ends sooner waits for them.
+    std::optional<FolderCorrections> corrections;
+    std::optional<CountShown> countWaiting;
     std::filesystem::path imageFile;  // the photo last selected, without its folder
     BoardCounter counter;             // used by `counting` alone, on its thread
     PhotoCounting counting{counter};  // after the counter: it waits for its count before the counter goes
     PictureLoading loading;
+    CorrectionsLoading correctionsLoading;
     Loading loadingFor = Loading::kNothing;
     std::optional<Reviewed> reviewing;      // the count whose review is being opened
     QPointer<ReviewWindow> review;          // the review open, if one is

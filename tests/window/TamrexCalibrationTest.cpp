@@ -111,6 +111,7 @@ void TamrexCalibrationTest::OpenWindow(const QString& settingsFile) {
     window = std::make_unique<Tamrex>(folder->path(), *settings, ToPath(settingsFile));
     window->show();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QVERIFY(WaitUntilIdle(*window));  // the corrections file is read off the window's thread
 }
 
 void TamrexCalibrationTest::Click(int row) {

@@ -88,6 +88,7 @@ void TamrexCountTest::OpenWindow(const CounterSettings& settings) {
     window = std::make_unique<Tamrex>(folder->path(), settings);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(WaitUntilIdle(*window));
 }
 
 void TamrexCountTest::Click(int row) {

@@ -113,6 +113,7 @@ void TamrexOverlayTest::OpenWindow() {
     window = std::make_unique<Tamrex>(folder->path(), TestStation());
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(tamrex::testing::WaitUntilIdle(*window));
 }
 
 void TamrexOverlayTest::Click(int row) {

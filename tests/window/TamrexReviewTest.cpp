@@ -112,6 +112,7 @@ void TamrexReviewTest::OpenWindowWith(const tamrex::StationSettings& station) {
     window = std::make_unique<Tamrex>(folder->path(), station);
     window->show();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QVERIFY(WaitUntilIdle(*window));  // the corrections file is read off the window's thread
 }
 
 void TamrexReviewTest::Click(int row) {
