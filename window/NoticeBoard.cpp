@@ -17,7 +17,6 @@ NoticeBoard::NoticeBoard(QWidget* parent) : QFrame(parent) {
     setObjectName(QStringLiteral("Notices"));
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setBackgroundRole(QPalette::ToolTipBase);
-    setForegroundRole(QPalette::ToolTipText);
     setAutoFillBackground(true);
 
     auto* layout = new QHBoxLayout(this);
@@ -73,14 +72,15 @@ void NoticeBoard::Fill() {
         delete item;
     }
     for (const Notice& notice : notices) {
-        auto* label = new QLabel(notice.text);
+        auto* label = new QLabel(notice.text, scroll->widget());
         label->setTextFormat(Qt::PlainText);  // a file name with '<' in it is no markup
         label->setWordWrap(true);
         label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+        // On the board's tooltip colour a label would take the tooltip's text colour.
+        label->setForegroundRole(QPalette::WindowText);
         if (notice.tone == Tone::kWarning) {
             QPalette colours = label->palette();
             colours.setColor(QPalette::WindowText, kWarningRed);
-            colours.setColor(QPalette::Text, kWarningRed);  // what selectable text is drawn in
             label->setPalette(colours);
         }
         lines->addWidget(label);

@@ -183,10 +183,6 @@ void ReviewWindow::CreateButtons(QBoxLayout* layout) {
         useSecond->setObjectName(QStringLiteral("UseSecondCount"));
         useSecond->setToolTip(QStringLiteral("Keep the count of the second look, whose seams are dashed (Ctrl+2)"));
         useSecond->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
-        // Shown and hidden as the count on show changes, without moving the photo.
-        QSizePolicy keepRoom = useSecond->sizePolicy();
-        keepRoom.setRetainSizeWhenHidden(true);
-        useSecond->setSizePolicy(keepRoom);
         connect(useSecond, &QPushButton::clicked, this,
                 [this] { Conclude(ReviewVerdict::Kind::kSecondLook, *secondCount); });
     }
