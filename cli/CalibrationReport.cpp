@@ -1,6 +1,7 @@
 #include "cli/CalibrationReport.h"
 
 #include "base/Quoted.h"
+#include "calibration/CalibrationWarnings.h"
 
 #include <cmath>
 #include <cstdio>
@@ -77,6 +78,13 @@ std::string PhotoLine(const KnownCount& known, const Expected<CountResult>& coun
     return line + "\n";
 }
 
+// The same doubts the window shows, in the same words.
+std::string Warnings(const Calibration& calibration, std::size_t photos) {
+    std::string text;
+    for (const std::string& warning : CalibrationWarnings(calibration, photos)) text += "Warning: " + warning + "\n";
+    return text;
+}
+
 std::string LeftOut(const std::vector<Failure>& leftOut) {
     if (leftOut.empty()) return "";
     std::string text = "Left out of the search:\n";
@@ -91,7 +99,7 @@ std::string CalibrationReport(const Calibration& calibration, const std::vector<
     const std::size_t searched = known.size() - calibration.leftOut.size();
     std::string report = Searched(calibration, searched, seconds) + Chosen(calibration, searched);
     for (std::size_t i = 0; i < known.size(); ++i) report += PhotoLine(known[i], counted[i]);
-    return report + LeftOut(calibration.leftOut);
+    return report + LeftOut(calibration.leftOut) + Warnings(calibration, searched);
 }
 
 }  // namespace tamrex::cli

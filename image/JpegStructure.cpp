@@ -161,6 +161,7 @@ private:
 };
 
 Expected<JpegStructure> JpegWalker::Walk() {
+    if (bytes_.empty()) return Fail("not a JPEG file: the file is empty (0 bytes); copy the photo again");
     if (bytes_.size() < 2 || At(0) != kFill || At(1) != kSoi) {
         return Fail("not a JPEG file: it does not start with the JPEG start marker FF D8");
     }

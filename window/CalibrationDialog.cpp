@@ -1,7 +1,9 @@
 #include "window/CalibrationDialog.h"
 
+#include "settings/SettingsFileWriter.h"
 #include "window/PathText.h"
 #include "window/SettingsReplacement.h"
+#include "window/WindowAdvice.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,6 +19,8 @@
 
 namespace tamrex {
 namespace {
+
+constexpr int kFindingsWidth = 640;  // pixels: wide enough for a photo's line, narrow enough to read
 
 QString SettingsText(const CounterSettings& settings) {
     return QStringLiteral("BDLINE=%1 THRESHOLD=%2 PWIDTH=%3")
@@ -49,8 +53,19 @@ QString FindingsText(const CalibrationFindings& findings, const CounterSettings&
                  .arg(findings.ExactInUse());
     for (const ComparedPhoto& photo : findings.photos) lines << QStringLiteral("    ") + PhotoLine(photo);
     for (const Failure& reason : findings.calibration.leftOut)
-        lines << QStringLiteral("Left out of the search: %1").arg(QString::fromStdString(reason.message));
+        lines << QStringLiteral("Left out of the search: %1").arg(ForTheWindow(reason.message));
+    for (const std::string& warning : findings.warnings)
+        lines << QStringLiteral("Warning: %1").arg(QString::fromStdString(warning));
     return lines.join(QLatin1Char('\n'));
+}
+
+StationSettings StationOf(const Calibration& found) {
+    return StationSettings{found.settings, found.thickness > 0 ? std::optional<double>(found.thickness) : std::nullopt};
+}
+
+// Compared as the file would hold them, the thickness to one decimal.
+bool SameSettings(const StationSettings& a, const StationSettings& b) {
+    return SettingsFileText(a, {}) == SettingsFileText(b, {});
 }
 
 std::vector<std::string> SettingsComments(const CalibrationFindings& findings) {
@@ -87,6 +102,8 @@ void CalibrationDialog::CreateControls() {
     findingsText = new QLabel(this);
     findingsText->setObjectName(QStringLiteral("findings"));
     findingsText->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    findingsText->setWordWrap(true);  // a warning is a sentence or two
+    findingsText->setMinimumWidth(kFindingsWidth);
     layout->addWidget(findingsText);
 
     auto* buttons = new QHBoxLayout;
@@ -104,17 +121,17 @@ void CalibrationDialog::CreateControls() {
 }
 
 void CalibrationDialog::Start() {
-    status->setText(QStringLiteral("Searching for the settings that count the %1 corrected photos best...")
+    SetStatus(QStringLiteral("Searching for the settings that count the %1 corrected photos best...")
                         .arg(setup.photos.size()));
-    CalibrationRequest request{setup.photos, std::max(1u, std::thread::hardware_concurrency()),
-                               kDefaultPixelLimit, nullptr, &cancel};
+    CalibrationRequest request{{}, std::max(1u, std::thread::hardware_concurrency()), kDefaultPixelLimit, nullptr,
+                               &cancel};
     // Told on the worker's thread; shown on the window's.
     request.progress = [this](std::size_t done, std::size_t total) {
         QMetaObject::invokeMethod(this, [this, done, total] { ShowProgress(done, total); }, Qt::QueuedConnection);
     };
     worker = QThread::create([this, request] {
         try {
-            outcome = CalibrateOnCorrections(request, setup.inUse.counter);
+            outcome = CalibrateOnCorrectedPhotos(setup.photos, request, setup.inUse.counter);
         } catch (const std::exception& error) {  // memory, most likely: said, not thrown across
             outcome = Fail(std::string("the search broke off: ") + error.what());
         }
@@ -127,6 +144,12 @@ void CalibrationDialog::Start() {
 
 QString CalibrationDialog::Status() const { return status->text(); }
 
+// The dialog grows to what it has to say, which it could not know when it opened.
+void CalibrationDialog::SetStatus(const QString& text) {
+    status->setText(text);
+    adjustSize();
+}
+
 void CalibrationDialog::reject() {
     if (!searching) {
         QDialog::reject();
@@ -135,7 +158,7 @@ void CalibrationDialog::reject() {
     cancel = true;
     closeWhenStopped = true;
     cancelButton->setEnabled(false);
-    status->setText(QStringLiteral("Stopping the search..."));
+    SetStatus(QStringLiteral("Stopping the search..."));
 }
 
 void CalibrationDialog::ShowProgress(std::size_t done, std::size_t total) {
@@ -153,10 +176,10 @@ void CalibrationDialog::ShowOutcome() {
     if (found) {
         ShowFindings(*found);
     } else if (cancel) {
-        status->setText(QStringLiteral("The search was stopped; the settings in use stay."));
+        SetStatus(QStringLiteral("The search was stopped; the settings in use stay."));
     } else {
-        status->setText(QStringLiteral("The search failed: %1. The settings in use stay.")
-                            .arg(QString::fromStdString(found.error().message)));
+        SetStatus(QStringLiteral("The search failed: %1. The settings in use stay.")
+                            .arg(ForTheWindow(found.error().message)));
     }
     if (closeWhenStopped) QDialog::reject();
 }
@@ -164,31 +187,35 @@ void CalibrationDialog::ShowOutcome() {
 void CalibrationDialog::ShowFindings(const CalibrationFindings& findings) {
     findingsText->setText(FindingsText(findings, setup.inUse.counter));
     if (setup.settingsFile.empty()) {
-        status->setText(QStringLiteral("No settings file is in use, so these settings cannot be kept."));
+        SetStatus(QStringLiteral("No settings file is in use, so these settings cannot be kept."));
         return;
     }
-    status->setText(QStringLiteral("\"Use these settings\" writes them to %1 and keeps the old file beside it.")
-                        .arg(ToText(setup.settingsFile)));
+    if (SameSettings(FoundSettings(), setup.inUse)) {
+        SetStatus(QStringLiteral("These are the settings in use already: there is nothing to write."));
+        return;
+    }
+    const QString doubt = findings.warnings.empty() ? QString() : QStringLiteral("Mind the warnings below. ");
+    SetStatus(QStringLiteral("%1\"Use these settings\" writes them to %2 and keeps the old file beside it.")
+                        .arg(doubt, ToText(setup.settingsFile)));
     useButton->setEnabled(true);
 }
 
-StationSettings CalibrationDialog::FoundSettings() const {
-    const Calibration& found = (*outcome)->calibration;
-    return StationSettings{found.settings, found.thickness > 0 ? std::optional<double>(found.thickness) : std::nullopt};
-}
+StationSettings CalibrationDialog::FoundSettings() const { return StationOf((*outcome)->calibration); }
 
 // A failure leaves the findings on show and the button ready for another try.
 void CalibrationDialog::UseFoundSettings() {
     const StationSettings settings = FoundSettings();
     const Expected<std::filesystem::path> backup =
-        ReplaceSettingsFile(setup.settingsFile, settings, SettingsComments(**outcome));
+        ReplaceSettingsFile(setup.settingsFile, settings, SettingsComments(**outcome), BackupStamp());
     if (!backup) {
-        status->setText(QStringLiteral("%1. The settings in use stay, and the settings found are still here: "
+        SetStatus(QStringLiteral("%1. The settings in use stay, and the settings found are still here: "
                                        "make the file writable, then try again.")
-                            .arg(QString::fromStdString(backup.error().message)));
+                            .arg(ForTheWindow(backup.error().message)));
         return;
     }
-    status->setText(QStringLiteral("Wrote the settings to %1; the old ones are kept in %2. The next count uses them.")
+    SetStatus(QStringLiteral("Wrote the settings to %1; the old ones are kept in %2, and the first ones ever "
+                                   "in the file ending in .original beside it. The photo on show is counted again "
+                                   "with them.")
                         .arg(ToText(setup.settingsFile), ToText(*backup)));
     useButton->setEnabled(false);
     emit settingsApplied(settings);

@@ -4,6 +4,7 @@
 #include "calibration/Calibrate.h"
 #include "settings/StationSettings.h"
 #include "window/CalibrationFindings.h"
+#include "window/FolderCorrections.h"
 
 #include <QDialog>
 
@@ -21,15 +22,17 @@ namespace tamrex {
 
 // What a calibration from the window starts from.
 struct CalibrationSetup {
-    std::vector<KnownCount> photos;  // the corrected photos and their accepted counts
+    std::vector<CorrectedPhoto> photos;  // the corrected photos and their accepted counts
     StationSettings inUse;
     std::filesystem::path settingsFile;  // where found settings go; empty: nowhere
 };
 
 // Calibrates on the corrected photos of a folder in the background, with its progress and
-// a way to stop it; then shows the settings found beside those in use and, when asked,
-// writes them to the settings file, keeping the old one as a backup. Cancel, Esc or closing
-// stop a search that is under way, and the dialog closes once it has stopped.
+// a way to stop it; then shows the settings found beside those in use, with every reason
+// to doubt them, and, when asked, writes them to the settings file, keeping dated backups
+// (ReplaceSettingsFile). Settings no different from those in use are not written. Cancel,
+// Esc or closing stop a search that is under way, and the dialog closes once it has
+// stopped.
 class CalibrationDialog : public QDialog {
     Q_OBJECT
 
@@ -49,6 +52,7 @@ signals:
 private:
     void CreateControls();
     void Start();
+    void SetStatus(const QString& text);
     void ShowProgress(std::size_t done, std::size_t total);
     void ShowOutcome();
     void ShowFindings(const CalibrationFindings& findings);

@@ -3,6 +3,7 @@
 #include "base/Expected.h"
 #include "calibration/Calibrate.h"
 #include "counting/CounterSettings.h"
+#include "window/FolderCorrections.h"
 
 #include <filesystem>
 #include <optional>
@@ -22,6 +23,8 @@ struct ComparedPhoto {
 struct CalibrationFindings {
     Calibration calibration;
     std::vector<ComparedPhoto> photos;
+    // Why the settings may count the next photos wrong all the same (CalibrationWarnings).
+    std::vector<std::string> warnings;
 
     int ExactInUse() const;
     int ExactFound() const;
@@ -32,5 +35,11 @@ struct CalibrationFindings {
 // with kCalibrationCancelled when the request's cancel flag is raised.
 Expected<CalibrationFindings> CalibrateOnCorrections(const CalibrationRequest& request,
                                                      const CounterSettings& inUse);
+
+// The same on the corrected photos of a folder, leaving out those whose content is no
+// longer what their count was accepted for, with the reason among those left out.
+// `request` says how to search; its photos are these.
+Expected<CalibrationFindings> CalibrateOnCorrectedPhotos(const std::vector<CorrectedPhoto>& corrected,
+                                                         CalibrationRequest request, const CounterSettings& inUse);
 
 }  // namespace tamrex

@@ -14,6 +14,9 @@ namespace tamrex {
 namespace {
 
 constexpr double kThinnestLine = 3;  // screen pixels
+constexpr double kEdge = 1.5;        // screen pixels of solid colour along a wide line's edges
+constexpr double kSolidUpTo = 8;     // screen pixels: a line no higher hides next to nothing
+constexpr int kWideFillAlpha = 80;   // a wide line's body lets the photo show through
 constexpr int kMostLanes = 8;
 // Bluish green: of the colour-blind-safe palette the pass colours come from, the hue
 // none of them uses, so that a hand-drawn line never passes for a counted one.
@@ -63,10 +66,24 @@ QRectF LineOnScreen(const ReviewLine& line, const QRect& strip, const PhotoView&
 }
 
 void CountLinesLayer::Paint(QPainter& painter, const PhotoView& view) const {
+    if (!shown) return;
     PaintStripFrame(painter, view);
-    for (const ReviewLine& line : edits.Lines())
-        painter.fillRect(LineOnScreen(line, strip, view), LineColour(line.pass));
+    for (const ReviewLine& line : edits.Lines()) PaintLine(painter, LineOnScreen(line, strip, view), LineColour(line.pass));
     PaintNumbers(painter, view);
+}
+
+// A line a few pixels high is drawn solid; a wider one, such as a band of rows a tilted
+// seam crosses, in outline with its body tinted, so that the seam under it shows.
+void CountLinesLayer::PaintLine(QPainter& painter, const QRectF& line, const QColor& colour) {
+    if (line.height() <= kSolidUpTo) {
+        painter.fillRect(line, colour);
+        return;
+    }
+    QColor tint = colour;
+    tint.setAlpha(kWideFillAlpha);
+    painter.fillRect(line.adjusted(0, kEdge, 0, -kEdge), tint);
+    painter.fillRect(QRectF(line.left(), line.top(), line.width(), kEdge), colour);
+    painter.fillRect(QRectF(line.left(), line.bottom() - kEdge, line.width(), kEdge), colour);
 }
 
 // Black and white dashes, so that the frame shows on light boards and dark gaps alike.
@@ -97,7 +114,9 @@ void CountLinesLayer::PaintNumbers(QPainter& painter, const PhotoView& view) con
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const QString number = QString::number(i + 1);
         const QRectF line = LineOnScreen(lines[i], strip, view);
-        const QRectF label(line.left() + 4 + double(i % lanes) * laneWidth, line.center().y() - height / 2,
+        // Zoomed in and panned, the strip's left end is off screen: the numbers keep to the edge.
+        const double left = std::max(line.left(), 0.0);
+        const QRectF label(left + 4 + double(i % lanes) * laneWidth, line.center().y() - height / 2,
                            metrics.horizontalAdvance(number) + 6, height);
         painter.fillRect(label, LineColour(lines[i].pass));
         painter.setPen(Qt::black);

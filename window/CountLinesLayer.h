@@ -24,13 +24,18 @@ public:
     CountLinesLayer(const LineEdits& edits, const QRect& strip) : edits(edits), strip(strip) {}
 
     void Paint(QPainter& painter, const PhotoView& view) const override;
+    // Hidden, the photo shows as it is.
+    void SetShown(bool show) { shown = show; }
+    bool Shown() const { return shown; }
 
 private:
+    static void PaintLine(QPainter& painter, const QRectF& line, const QColor& colour);
     void PaintStripFrame(QPainter& painter, const PhotoView& view) const;
     void PaintNumbers(QPainter& painter, const PhotoView& view) const;
 
     const LineEdits& edits;
     const QRect strip;
+    bool shown = true;
 };
 
 }  // namespace tamrex

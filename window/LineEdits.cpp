@@ -36,9 +36,35 @@ RowSpan StripRows(const CountResult& count, int photoHeight) {
     return {foot - (count.stripHeight - 1), foot};
 }
 
-LineEdits::LineEdits(std::vector<ReviewLine> counted, RowSpan strip)
-    : lines_(std::move(counted)), strip_(strip), counted_(static_cast<int>(lines_.size())) {
+std::vector<ReviewLine> StartingLines(const CountResult& count, int photoHeight, const Correction* accepted) {
+    std::vector<ReviewLine> counted = CountedLines(count, photoHeight);
+    if (!accepted || !accepted->HasLines()) return counted;
+    std::vector<ReviewLine> lines;
+    for (const AcceptedLine& line : accepted->lines) {
+        if (line.bottom >= photoHeight) return counted;  // not this photo's lines
+        const RowSpan rows{line.top, line.bottom};
+        const auto same = std::find_if(counted.begin(), counted.end(), [&](const ReviewLine& c) { return c.rows == rows; });
+        lines.push_back({rows, same == counted.end() ? kHandDrawn : same->pass});
+    }
+    return lines;
+}
+
+std::vector<AcceptedLine> ToAccepted(const std::vector<ReviewLine>& lines) {
+    std::vector<AcceptedLine> accepted;
+    for (const ReviewLine& line : lines) accepted.push_back({line.rows.top, line.rows.bottom});
+    std::sort(accepted.begin(), accepted.end(), [](const AcceptedLine& a, const AcceptedLine& b) { return a.top < b.top; });
+    return accepted;
+}
+
+LineEdits::LineEdits(std::vector<ReviewLine> start, RowSpan strip, std::optional<int> countedLines)
+    : lines_(std::move(start)), strip_(strip), counted_(countedLines.value_or(static_cast<int>(lines_.size()))) {
     std::stable_sort(lines_.begin(), lines_.end(), Below);
+    start_ = lines_;
+}
+
+bool LineEdits::Changed() const {
+    return !std::equal(lines_.begin(), lines_.end(), start_.begin(), start_.end(),
+                       [](const ReviewLine& a, const ReviewLine& b) { return a.rows == b.rows; });
 }
 
 std::optional<std::size_t> LineEdits::LineNear(int row, int reach) const {
@@ -71,18 +97,22 @@ bool LineEdits::AddAt(int row) {
     return true;
 }
 
-void LineEdits::Undo() {
-    if (done_.empty()) return;
-    Do(done_.back(), false);
-    undone_.push_back(done_.back());
+std::optional<LineEdits::Edit> LineEdits::Undo() {
+    if (done_.empty()) return std::nullopt;
+    const Edit edit = done_.back();
+    Do(edit, false);
+    undone_.push_back(edit);
     done_.pop_back();
+    return edit;
 }
 
-void LineEdits::Redo() {
-    if (undone_.empty()) return;
-    Do(undone_.back(), true);
-    done_.push_back(undone_.back());
+std::optional<LineEdits::Edit> LineEdits::Redo() {
+    if (undone_.empty()) return std::nullopt;
+    const Edit edit = undone_.back();
+    Do(edit, true);
+    done_.push_back(edit);
     undone_.pop_back();
+    return edit;
 }
 
 // An addition done forward and a removal undone both put the line back in its place.

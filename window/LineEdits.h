@@ -1,5 +1,6 @@
 #pragma once
 
+#include "calibration/CorrectionsFile.h"
 #include "counting/CountResult.h"
 
 #include <cstddef>
@@ -31,17 +32,29 @@ struct ReviewLine {
 std::vector<ReviewLine> CountedLines(const CountResult& count, int photoHeight);
 RowSpan StripRows(const CountResult& count, int photoHeight);
 
+// The lines a review starts from: those accepted for the photo, when a correction with
+// lines is given and they lie on the photo, each in the colour of the pass that found the
+// same rows, if one did; else the count's own lines.
+std::vector<ReviewLine> StartingLines(const CountResult& count, int photoHeight, const Correction* accepted);
+// The lines as the corrections file keeps them.
+std::vector<AcceptedLine> ToAccepted(const std::vector<ReviewLine>& lines);
+
 // A count being put right by hand: lines taken away or added, every step undoable. The
 // boards are the lines plus one, as the rules count them. Lines are kept bottom first, so
 // the line numbered n from the bottom (as the overlay numbers them) is Lines()[n - 1].
 class LineEdits {
 public:
-    LineEdits(std::vector<ReviewLine> counted, RowSpan strip);
+    // Starts from `start`; the count of the rules found `countedLines` lines, when it is
+    // not the lines started from.
+    LineEdits(std::vector<ReviewLine> start, RowSpan strip, std::optional<int> countedLines = std::nullopt);
 
     const std::vector<ReviewLine>& Lines() const { return lines_; }
     const RowSpan& Strip() const { return strip_; }
     int CountedBoards() const { return counted_ + 1; }
     int Boards() const { return static_cast<int>(lines_.size()) + 1; }
+    // Whether the lines lie elsewhere than those started from, however they came to;
+    // a line taken away and drawn again on the same rows is no change.
+    bool Changed() const;
 
     // The line that covers `row`, else the nearest one within `reach` rows of it.
     std::optional<std::size_t> LineNear(int row, int reach) const;
@@ -49,10 +62,16 @@ public:
     // A line one row high, unless a line covers the row already.
     bool AddAt(int row);
 
+    // One step of editing: a line added, or taken away.
+    struct Edit {
+        ReviewLine line;
+        bool added = false;
+    };
     bool CanUndo() const { return !done_.empty(); }
     bool CanRedo() const { return !undone_.empty(); }
-    void Undo();
-    void Redo();
+    // The step undone or done again, if there was one.
+    std::optional<Edit> Undo();
+    std::optional<Edit> Redo();
 
     // Where a keyboard cursor stops on its way up or down: the middle of every line and of
     // every gap between neighbouring lines or between the outer lines and the strip's edges,
@@ -61,14 +80,11 @@ public:
     std::optional<int> StopBelow(int row) const;
 
 private:
-    struct Edit {
-        ReviewLine line;
-        bool added = false;
-    };
     void Do(const Edit& edit, bool forward);
     std::vector<int> Stops() const;
 
     std::vector<ReviewLine> lines_;
+    std::vector<ReviewLine> start_;
     RowSpan strip_;
     int counted_ = 0;
     std::vector<Edit> done_;

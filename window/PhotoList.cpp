@@ -1,6 +1,7 @@
 #include "window/PhotoList.h"
 
 #include "base/RegularFile.h"
+#include "window/NaturalOrder.h"
 
 #include <algorithm>
 #include <cctype>
@@ -17,12 +18,17 @@ std::string Lower(std::string text) {
 
 bool OffersPhoto(const std::filesystem::directory_entry& entry) {
     const std::string name = entry.path().filename().string();
-    if (name.empty() || name.front() == '.' || Lower(entry.path().extension().string()) != ".jpg") return false;
+    if (name.empty() || name.front() == '.' || !IsPhotoName(entry.path())) return false;
     const Expected<FileKind> kind = KindOfFile(entry.path());
     return kind && *kind == FileKind::kRegular;
 }
 
 }  // namespace
+
+bool IsPhotoName(const std::filesystem::path& file) {
+    const std::string extension = Lower(file.extension().string());
+    return extension == ".jpg" || extension == ".jpeg";
+}
 
 std::vector<std::filesystem::path> ListPhotos(const std::filesystem::path& folder) {
     std::vector<std::filesystem::path> photos;
@@ -30,10 +36,8 @@ std::vector<std::filesystem::path> ListPhotos(const std::filesystem::path& folde
     for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
         if (OffersPhoto(entry)) photos.push_back(entry.path().filename());
     }
-    std::sort(photos.begin(), photos.end(), [](const auto& one, const auto& other) {
-        const std::string a = Lower(one.string()), b = Lower(other.string());
-        return a != b ? a < b : one.string() < other.string();
-    });
+    std::sort(photos.begin(), photos.end(),
+              [](const auto& one, const auto& other) { return NaturallyBefore(one.string(), other.string()); });
     return photos;
 }
 

@@ -31,16 +31,19 @@ QString LineName(std::size_t index, const ReviewLine& line) {
 
 }  // namespace
 
-ReviewCanvas::ReviewCanvas(const QImage& photo, LineEdits& edits, const QRect& strip, QWidget* parent)
-    : QAbstractScrollArea(parent),
-      photo(photo.convertToFormat(QImage::Format_RGB32)),
-      edits(edits),
-      strip(strip) {
+ReviewCanvas::ReviewCanvas(const PhotoPyramid& photo, LineEdits& edits, const QRect& strip, QWidget* parent)
+    : QAbstractScrollArea(parent), photo(photo), photoSize(photo.PhotoSize()), edits(edits), strip(strip) {
     setObjectName(QStringLiteral("ReviewCanvas"));
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setMouseTracking(true);
     horizontalScrollBar()->setSingleStep(20);
     verticalScrollBar()->setSingleStep(20);
+}
+
+void ReviewCanvas::ShowPhoto(const PhotoPyramid& sharper) {
+    if (sharper.PhotoSize() != photoSize || sharper.Empty()) return;
+    photo = sharper;
+    viewport()->update();
 }
 
 void ReviewCanvas::AddLayer(std::unique_ptr<ReviewLayer> layer) {
@@ -49,7 +52,7 @@ void ReviewCanvas::AddLayer(std::unique_ptr<ReviewLayer> layer) {
 }
 
 PhotoView ReviewCanvas::View() const {
-    return PhotoView{photo.size(), viewport()->size(), zoom,
+    return PhotoView{photoSize, viewport()->size(), zoom,
                      QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value())};
 }
 
@@ -65,7 +68,7 @@ void ReviewCanvas::ZoomOut() {
 
 void ReviewCanvas::FitToWindow() {
     fitting = true;
-    SetZoom(FitZoom(photo.size(), viewport()->size()), QRectF(viewport()->rect()).center());
+    SetZoom(FitZoom(photoSize, viewport()->size()), QRectF(viewport()->rect()).center());
 }
 
 void ReviewCanvas::ShowActualSize() {
@@ -75,14 +78,13 @@ void ReviewCanvas::ShowActualSize() {
 
 // Zooming out stops where the whole photo shows, or at its own size for a photo that is
 // smaller than the window.
-double ReviewCanvas::LeastZoom() const { return std::min(1.0, FitZoom(photo.size(), viewport()->size())); }
+double ReviewCanvas::LeastZoom() const { return std::min(1.0, FitZoom(photoSize, viewport()->size())); }
 
 // The photo point under the anchor stays under it.
 void ReviewCanvas::SetZoom(double wanted, QPointF anchorOnScreen) {
     const QPointF anchorInPhoto = View().ToPhoto(anchorOnScreen);
     double changed = std::min(wanted, kMostZoom);
     if (!fitting) changed = std::max(changed, LeastZoom());
-    if (changed != zoom) shrunk = QImage();
     zoom = changed;
     UpdateScrollRanges();
     const QPoint scroll = View().ScrollPutting(anchorInPhoto, anchorOnScreen);
@@ -122,25 +124,25 @@ void ReviewCanvas::paintEvent(QPaintEvent*) {
     PaintCursor(painter);
 }
 
-// Shrunk once per zoom with smoothing, so one-row gaps survive; enlarged pixel for pixel,
-// and only the part on screen.
-void ReviewCanvas::PaintPhoto(QPainter& painter, const QRect& area) {
+// Drawn from the smallest copy of the photo at least as big as the view needs, and only
+// the part on screen, so that zooming out costs no more than zooming in. Enlarged pixel
+// for pixel once the photo itself is there, smoothed while only a shrunk copy is.
+void ReviewCanvas::PaintPhoto(QPainter& painter, const QRect& area) const {
+    if (photo.Empty()) return;
     const PhotoView now = View();
-    if (zoom < 1) {
-        if (shrunk.size() != now.ContentSize())
-            shrunk = photo.scaled(now.ContentSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        painter.drawImage(now.ToScreen(QPointF(0, 0)), shrunk);
-        return;
-    }
+    const QImage& copy = photo.ForZoom(zoom);
+    const double scale = double(copy.width()) / photoSize.width();
     const QPointF first = now.ToPhoto(area.topLeft());
     const QPointF last = now.ToPhoto(area.bottomRight() + QPoint(1, 1));
-    const QRect source = QRect(QPoint(qFloor(first.x()), qFloor(first.y())),
-                               QPoint(qCeil(last.x()), qCeil(last.y())))
-                             .intersected(photo.rect());
-    if (source.isEmpty()) return;
-    const QRectF target(now.ToScreen(source.topLeft()),
-                        now.ToScreen(QPointF(source.left() + source.width(), source.top() + source.height())));
-    painter.drawImage(target, photo, source);
+    const QRectF inPhoto = QRectF(QPointF(qFloor(first.x()), qFloor(first.y())), QPointF(qCeil(last.x()), qCeil(last.y())))
+                               .intersected(QRectF(QPointF(0, 0), QSizeF(photoSize)));
+    if (inPhoto.isEmpty()) return;
+    const QRectF target(now.ToScreen(inPhoto.topLeft()), now.ToScreen(inPhoto.bottomRight()));
+    const QRectF source(inPhoto.topLeft() * scale, inPhoto.bottomRight() * scale);
+    painter.save();
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, zoom < 1 || copy.size() != photoSize);
+    painter.drawImage(target, copy, source);
+    painter.restore();
 }
 
 // What a click would hit: the line it would take away, outlined, or where it would add one.
@@ -165,7 +167,7 @@ void ReviewCanvas::PaintCursor(QPainter& painter) const {
     const PhotoView now = View();
     const double y = now.ToScreen(QPointF(0, *cursorRow + 0.5)).y();
     const double left = now.ToScreen(QPointF(0, 0)).x();
-    const double right = now.ToScreen(QPointF(photo.width(), 0)).x();
+    const double right = now.ToScreen(QPointF(photoSize.width(), 0)).x();
     painter.setPen(QPen(kCursorColour, 1));
     painter.drawLine(QPointF(left, y), QPointF(right, y));
     painter.setBrush(kCursorColour);
@@ -177,7 +179,7 @@ int ReviewCanvas::ReachInRows() const { return static_cast<int>(kReachPixels / z
 
 std::optional<int> ReviewCanvas::PhotoRowAt(QPointF onScreen) const {
     const QPointF inPhoto = View().ToPhoto(onScreen);
-    if (inPhoto.x() < 0 || inPhoto.y() < 0 || inPhoto.x() >= photo.width() || inPhoto.y() >= photo.height())
+    if (inPhoto.x() < 0 || inPhoto.y() < 0 || inPhoto.x() >= photoSize.width() || inPhoto.y() >= photoSize.height())
         return std::nullopt;
     return qFloor(inPhoto.y());
 }
@@ -229,21 +231,21 @@ void ReviewCanvas::wheelEvent(QWheelEvent* event) {
 
 void ReviewCanvas::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton && event->button() != Qt::MiddleButton) return;
-    pressedAt = event->position().toPoint();
+    pressedAt = event->position();
     scrollAtPress = QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
     panning = false;
     viewport()->update();
 }
 
 void ReviewCanvas::mouseMoveEvent(QMouseEvent* event) {
-    const QPoint at = event->position().toPoint();
+    const QPointF at = event->position();
     if (!pressedAt) {
         pointer = at;
         DescribeTarget(at);
         viewport()->update();
         return;
     }
-    const QPoint moved = at - *pressedAt;
+    const QPoint moved = (at - *pressedAt).toPoint();
     if (!panning && moved.manhattanLength() < QApplication::startDragDistance()) return;
     panning = true;
     viewport()->setCursor(Qt::ClosedHandCursor);
@@ -251,15 +253,16 @@ void ReviewCanvas::mouseMoveEvent(QMouseEvent* event) {
     verticalScrollBar()->setValue(scrollAtPress.y() - moved.y());
 }
 
-// A press and release without a drag in between is a click.
+// A press and release without a drag in between is a click, at the row it was pressed on.
 void ReviewCanvas::mouseReleaseEvent(QMouseEvent* event) {
     if (!pressedAt) return;
     const bool click = !panning && event->button() == Qt::LeftButton;
+    const QPointF at = *pressedAt;
     pressedAt.reset();
     panning = false;
     viewport()->unsetCursor();
     if (!click) return;
-    if (const std::optional<int> row = PhotoRowAt(event->position())) EditAt(*row);
+    if (const std::optional<int> row = PhotoRowAt(at)) EditAt(*row);
 }
 
 void ReviewCanvas::leaveEvent(QEvent* event) {
@@ -295,7 +298,7 @@ void ReviewCanvas::MoveCursor(int key, bool oneRow) {
     std::optional<int> next;
     if (oneRow) {
         const int from = cursorRow.value_or(edits.Strip().Middle());
-        next = std::clamp(from + (up ? -1 : 1), 0, photo.height() - 1);
+        next = std::clamp(from + (up ? -1 : 1), 0, photoSize.height() - 1);
     } else {
         const int from = cursorRow.value_or(up ? edits.Strip().bottom + 1 : edits.Strip().top - 1);
         next = up ? edits.StopAbove(from) : edits.StopBelow(from);

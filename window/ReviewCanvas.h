@@ -1,11 +1,12 @@
 #pragma once
 
 #include "window/LineEdits.h"
+#include "window/PhotoPyramid.h"
 #include "window/PhotoView.h"
 #include "window/ReviewLayer.h"
 
 #include <QAbstractScrollArea>
-#include <QImage>
+#include <QPointF>
 #include <QRect>
 
 #include <memory>
@@ -25,8 +26,13 @@ class ReviewCanvas : public QAbstractScrollArea {
 
 public:
     // `strip` in photo pixels: where the cursor starts and what it walks. The edits
-    // outlive the canvas.
-    ReviewCanvas(const QImage& photo, LineEdits& edits, const QRect& strip, QWidget* parent = nullptr);
+    // outlive the canvas. Shows what `photo` holds, at the photo's size, until ShowPhoto.
+    ReviewCanvas(const PhotoPyramid& photo, LineEdits& edits, const QRect& strip, QWidget* parent = nullptr);
+
+    // A sharper copy of the same photo, or the photo itself.
+    void ShowPhoto(const PhotoPyramid& sharper);
+    bool Sharp() const { return photo.Sharp(); }
+    const PhotoPyramid& Photo() const { return photo; }
 
     // Drawn in the order added, over the photo.
     void AddLayer(std::unique_ptr<ReviewLayer> layer);
@@ -60,7 +66,7 @@ protected:
 private:
     void SetZoom(double zoom, QPointF anchorOnScreen);
     void UpdateScrollRanges();
-    void PaintPhoto(QPainter& painter, const QRect& area);
+    void PaintPhoto(QPainter& painter, const QRect& area) const;
     void PaintPointerTarget(QPainter& painter) const;
     void PaintCursor(QPainter& painter) const;
     double LeastZoom() const;
@@ -75,17 +81,18 @@ private:
     void EditAtCursor(bool add);
     void ShowRow(int row);
 
-    const QImage photo;
+    PhotoPyramid photo;
+    const QSize photoSize;
     LineEdits& edits;
     const QRect strip;
     std::vector<std::unique_ptr<ReviewLayer>> layers;
 
     double zoom = 1.0;
     bool fitting = true;
-    QImage shrunk;  // the photo smoothed down to a zoom below 1, made once per zoom
     std::optional<int> cursorRow;
     std::optional<QPointF> pointer;  // where the mouse hovers over the photo
-    std::optional<QPoint> pressedAt;
+    // Where the button went down: a click edits the row under it, as hovering there named.
+    std::optional<QPointF> pressedAt;
     QPoint scrollAtPress;
     bool panning = false;
 };

@@ -1,16 +1,16 @@
 #include "window/ReviewWindow.h"
 
-#include "window/SecondLookLayer.h"
-
 #include "window/CheckText.h"
 #include "window/CountLinesLayer.h"
 #include "window/ReviewCanvas.h"
+#include "window/SecondLookLayer.h"
 
 #include <QAction>
 #include <QColor>
 #include <QDialogButtonBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QToolButton>
@@ -21,11 +21,12 @@ namespace {
 
 constexpr int kStripLeft = 4;  // the strip leaves out the photo's four leftmost columns
 constexpr double kShareOfScreen = 0.9;
+constexpr int kHintLines = 3;
 const QColor kWarningRed(192, 0, 0);
 
 const QString kHowTo = QStringLiteral(
     "Click a line to take it away, or between lines to add one; drag to pan, turn the wheel to zoom. "
-    "Keys: Up/Down move the cursor, Delete takes away the line under it, Insert adds one; "
+    "Keys: Up/Down move the cursor, Delete takes away the line under it, Insert adds one, L hides the lines; "
     "Enter accepts, Esc leaves the count as it was.");
 
 QRect StripArea(const CountResult& count, int photoHeight) {
@@ -33,24 +34,44 @@ QRect StripArea(const CountResult& count, int photoHeight) {
     return QRect(kStripLeft, rows.top, count.stripWidth, count.stripHeight);
 }
 
+QString Rows(const RowSpan& rows) {
+    if (rows.top == rows.bottom) return QStringLiteral("row %1").arg(rows.top);
+    return QStringLiteral("rows %1 to %2").arg(rows.top).arg(rows.bottom);
+}
+
+// What an undo or redo did, in the words the edit was told in.
+QString StepText(bool undone, const LineEdits::Edit& edit) {
+    const QString where = Rows(edit.line.rows);
+    if (undone)
+        return edit.added ? QStringLiteral("Undid adding the line at %1.").arg(where)
+                          : QStringLiteral("Undid taking away the line at %1: it is back.").arg(where);
+    return edit.added ? QStringLiteral("Added the line at %1 again.").arg(where)
+                      : QStringLiteral("Took away the line at %1 again.").arg(where);
+}
+
 }  // namespace
 
-ReviewWindow::ReviewWindow(const CountResult& count, const QImage& photo, const QString& fileName,
-                           QWidget* parent)
+ReviewWindow::ReviewWindow(const CountResult& count, const PhotoPyramid& photo, const QString& fileName,
+                           const Correction* accepted, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
-      edits(CountedLines(count, photo.height()), StripRows(count, photo.height())) {
+      edits(StartingLines(count, photo.PhotoSize().height(), accepted), StripRows(count, photo.PhotoSize().height()),
+            count.lineTotal) {
     setObjectName(QStringLiteral("ReviewWindow"));
     setWindowTitle(QStringLiteral("Review: %1").arg(fileName));
     setSizeGripEnabled(true);
-    const QRect strip = StripArea(count, photo.height());
+    if (accepted && accepted->kind == Acceptance::kSecondLook) acceptedSecond = accepted->count;
+    const int photoHeight = photo.PhotoSize().height();
+    const QRect strip = StripArea(count, photoHeight);
     canvas = new ReviewCanvas(photo, edits, strip, this);
     // Under the count's lines: where both agree the count's colour shows, where they
     // part the second look's dashes stand out.
     if (count.secondLook) {
         secondCount = count.secondLook->boards;
-        canvas->AddLayer(std::make_unique<SecondLookLayer>(*count.secondLook, photo.height()));
+        canvas->AddLayer(std::make_unique<SecondLookLayer>(*count.secondLook, photoHeight));
     }
-    canvas->AddLayer(std::make_unique<CountLinesLayer>(edits, strip));
+    auto lines = std::make_unique<CountLinesLayer>(edits, strip);
+    linesLayer = lines.get();
+    canvas->AddLayer(std::move(lines));
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(CreateTools());
@@ -67,6 +88,9 @@ ReviewWindow::ReviewWindow(const CountResult& count, const QImage& photo, const 
     hintLabel = new QLabel(kHowTo, this);
     hintLabel->setObjectName(QStringLiteral("hint"));
     hintLabel->setWordWrap(true);
+    // Of a height of its own, so that a hint of another length does not move the photo.
+    hintLabel->setFixedHeight(kHintLines * hintLabel->fontMetrics().lineSpacing());
+    hintLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     layout->addWidget(hintLabel);
     CreateButtons(layout);
 
@@ -78,32 +102,43 @@ ReviewWindow::ReviewWindow(const CountResult& count, const QImage& photo, const 
     canvas->setFocus();
 }
 
+void ReviewWindow::ShowPhoto(const PhotoPyramid& sharper) { canvas->ShowPhoto(sharper); }
+
+const PhotoPyramid& ReviewWindow::Photo() const { return canvas->Photo(); }
+
+void ReviewWindow::ShowPhotoProblem(const QString& message) {
+    ShowHint(QStringLiteral("%1 The review goes on with the shrunk copy on show.").arg(message));
+}
+
 QBoxLayout* ReviewWindow::CreateTools() {
     auto* tools = new QHBoxLayout;
     connect(AddTool(tools, QStringLiteral("Zoom out"), {Qt::Key_Minus, QKeySequence::ZoomOut},
                     QStringLiteral("Zoom out (-, or turn the wheel)")),
-            &QAction::triggered, canvas, &ReviewCanvas::ZoomOut);
+            &QAction::triggered, this, [this] { canvas->ZoomOut(); });
     connect(AddTool(tools, QStringLiteral("Zoom in"), {Qt::Key_Plus, Qt::Key_Equal, QKeySequence::ZoomIn},
                     QStringLiteral("Zoom in (+, or turn the wheel)")),
-            &QAction::triggered, canvas, &ReviewCanvas::ZoomIn);
+            &QAction::triggered, this, [this] { canvas->ZoomIn(); });
     connect(AddTool(tools, QStringLiteral("Fit"), {Qt::Key_0}, QStringLiteral("Show the whole photo (0)")),
-            &QAction::triggered, canvas, &ReviewCanvas::FitToWindow);
+            &QAction::triggered, this, [this] { canvas->FitToWindow(); });
     connect(AddTool(tools, QStringLiteral("1:1"), {Qt::Key_1}, QStringLiteral("One photo pixel to a screen pixel (1)")),
-            &QAction::triggered, canvas, &ReviewCanvas::ShowActualSize);
+            &QAction::triggered, this, [this] { canvas->ShowActualSize(); });
+    QAction* linesAction =
+        AddTool(tools, QStringLiteral("Lines"), {Qt::Key_L},
+                QStringLiteral("Show or hide the count's lines, to see the photo under them (L)"));
+    linesAction->setCheckable(true);
+    linesAction->setChecked(true);
+    connect(linesAction, &QAction::toggled, this, [this](bool shown) {
+        linesLayer->SetShown(shown);
+        canvas->viewport()->update();
+    });
     tools->addSpacing(16);
     undoAction = AddTool(tools, QStringLiteral("Undo"), {QKeySequence::Undo},
                          QStringLiteral("Undo the last change (Ctrl+Z)"));
     redoAction = AddTool(tools, QStringLiteral("Redo"),
                          {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)},
                          QStringLiteral("Redo what was undone (Ctrl+Shift+Z or Ctrl+Y)"));
-    connect(undoAction, &QAction::triggered, this, [this] {
-        edits.Undo();
-        ShowCounts();
-    });
-    connect(redoAction, &QAction::triggered, this, [this] {
-        edits.Redo();
-        ShowCounts();
-    });
+    connect(undoAction, &QAction::triggered, this, [this] { ShowStep(true, edits.Undo()); });
+    connect(redoAction, &QAction::triggered, this, [this] { ShowStep(false, edits.Redo()); });
     tools->addSpacing(16);
     zoomLabel = new QLabel(this);
     zoomLabel->setObjectName(QStringLiteral("zoom"));
@@ -137,21 +172,19 @@ void ReviewWindow::CreateButtons(QBoxLayout* layout) {
     auto* buttons = new QDialogButtonBox(this);
     QPushButton* acceptButton = buttons->addButton(QStringLiteral("Accept"), QDialogButtonBox::AcceptRole);
     acceptButton->setObjectName(QStringLiteral("Accept"));
-    acceptButton->setToolTip(QStringLiteral("Keep the corrected count for this photo (Enter)"));
+    acceptButton->setToolTip(QStringLiteral("Keep the count on show for this photo (Enter)"));
     acceptButton->setDefault(true);
     QPushButton* cancelButton = buttons->addButton(QDialogButtonBox::Cancel);
     cancelButton->setObjectName(QStringLiteral("Cancel"));
     cancelButton->setToolTip(QStringLiteral("Leave the count as it was (Esc)"));
     if (secondCount) {
-        QPushButton* useSecond = buttons->addButton(QStringLiteral("Use the second look's %1").arg(*secondCount),
-                                                    QDialogButtonBox::ActionRole);
+        useSecond = buttons->addButton(QStringLiteral("Use the second look's %1").arg(*secondCount),
+                                       QDialogButtonBox::ActionRole);
         useSecond->setObjectName(QStringLiteral("UseSecondCount"));
         useSecond->setToolTip(QStringLiteral("Keep the count of the second look, whose seams are dashed (Ctrl+2)"));
         useSecond->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
-        connect(useSecond, &QPushButton::clicked, this, [this] {
-            emit countAccepted(*secondCount);
-            QDialog::accept();
-        });
+        connect(useSecond, &QPushButton::clicked, this,
+                [this] { Conclude(ReviewVerdict::Kind::kSecondLook, *secondCount); });
     }
     QPushButton* evidence = buttons->addButton(QStringLiteral("Export evidence..."), QDialogButtonBox::ActionRole);
     evidence->setObjectName(QStringLiteral("ExportEvidence"));
@@ -171,16 +204,62 @@ void ReviewWindow::OpenLarge() {
                       size));
 }
 
+// A second look's count accepted before stands until the lines are edited.
+int ReviewWindow::BoardsOnShow() const {
+    if (acceptedSecond && !edits.Changed()) return *acceptedSecond;
+    return edits.Boards();
+}
+
 void ReviewWindow::accept() {
-    emit countAccepted(edits.Boards());
+    Conclude(edits.Changed() ? ReviewVerdict::Kind::kLines : ReviewVerdict::Kind::kUnchanged, BoardsOnShow());
+}
+
+void ReviewWindow::Conclude(ReviewVerdict::Kind kind, int boards) {
+    verdict = {kind, boards, edits.Lines()};
+    emit countAccepted(boards);
     QDialog::accept();
 }
 
+// Esc, Cancel and closing the window all come here.
+void ReviewWindow::reject() {
+    if (!edits.Changed()) {
+        QDialog::reject();
+        return;
+    }
+    AskBeforeLeaving();
+}
+
+void ReviewWindow::AskBeforeLeaving() {
+    auto* question = new QMessageBox(QMessageBox::Question, windowTitle(),
+                                     QStringLiteral("Leave the review and drop the changes made to the lines?"),
+                                     QMessageBox::NoButton, this);
+    question->setObjectName(QStringLiteral("LeaveReview"));
+    question->setAttribute(Qt::WA_DeleteOnClose);
+    question->setInformativeText(QStringLiteral("Accept keeps them; the count stays as it was if they are dropped."));
+    QPushButton* drop = question->addButton(QStringLiteral("Drop the changes"), QMessageBox::DestructiveRole);
+    drop->setObjectName(QStringLiteral("Drop"));
+    QPushButton* stay = question->addButton(QStringLiteral("Go on reviewing"), QMessageBox::RejectRole);
+    stay->setObjectName(QStringLiteral("Stay"));
+    question->setDefaultButton(stay);
+    question->setEscapeButton(stay);
+    connect(drop, &QPushButton::clicked, this, [this] { QDialog::reject(); });
+    question->open();
+}
+
 void ReviewWindow::ShowCounts() {
-    countsLabel->setText(QStringLiteral("Counted %1 - corrected %2").arg(edits.CountedBoards()).arg(edits.Boards()));
+    const QString onShow = acceptedSecond && !edits.Changed()
+                               ? QStringLiteral("accepted %1 (the second look's)").arg(*acceptedSecond)
+                               : QStringLiteral("corrected %1").arg(edits.Boards());
+    countsLabel->setText(QStringLiteral("Counted %1 - %2").arg(edits.CountedBoards()).arg(onShow));
     undoAction->setEnabled(edits.CanUndo());
     redoAction->setEnabled(edits.CanRedo());
+    if (useSecond) useSecond->setVisible(*secondCount != BoardsOnShow());
     canvas->viewport()->update();
+}
+
+void ReviewWindow::ShowStep(bool undone, const std::optional<LineEdits::Edit>& edit) {
+    if (edit) ShowHint(StepText(undone, *edit));
+    ShowCounts();
 }
 
 void ReviewWindow::ShowHint(const QString& text) { hintLabel->setText(text.isEmpty() ? kHowTo : text); }

@@ -4,6 +4,7 @@
 #include "window/PathText.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMessageBox>
 
@@ -20,6 +21,16 @@ void ReportStartFailure(const QString& error) {
 }
 
 }  // namespace
+
+void ReportBadArguments(const QString& error) {
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal")) return;
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Tamrex MDF Board Counter"),
+                    QStringLiteral("Tamrex cannot start: %1.").arg(error), QMessageBox::Ok);
+    box.setInformativeText(QStringLiteral(
+        "Start it on one photo or one folder of photos, or with nothing to list the current folder."));
+    box.exec();
+}
 
 TamrexOpening OpenTamrex(const WindowStart& start) {
     const Expected<StationSettings> settings = LoadStationSettings(start.settingsFile);

@@ -24,4 +24,8 @@ TamrexOpening OpenTamrex(const WindowStart& start);
 // window ever being shown.
 int RunTamrex(const WindowStart& start);
 
+// Why the arguments cannot start the window, in a message box, for whoever started it from
+// a desktop where nobody reads a terminal; on a platform without a screen, nothing.
+void ReportBadArguments(const QString& error);
+
 }  // namespace tamrex

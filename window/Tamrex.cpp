@@ -2,15 +2,13 @@
 
 #include "counting/CountResult.h"
 #include "window/CalibrationDialog.h"
+#include "window/CheckText.h"
 #include "window/CorrectionNote.h"
-#include "window/CountedPhoto.h"
 #include "window/EvidencePdf.h"
 #include "window/HistoryDialog.h"
-#include "window/CheckText.h"
 #include "window/FontThatFits.h"
+#include "window/KeysHelp.h"
 #include "window/LayoutFont.h"
-#include "window/LineMapImage.h"
-#include "window/OverlayPicture.h"
 #include "window/PathText.h"
 #include "window/PhotoList.h"
 #include "window/PhotoListGestures.h"
@@ -18,15 +16,23 @@
 #include "window/ProcessTimeText.h"
 #include "window/ReviewWindow.h"
 #include "window/Twips.h"
+#include "window/WindowAdvice.h"
 #include "window/WindowLog.h"
 
 #include <QAction>
 #include <QColor>
+#include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QIcon>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSignalBlocker>
 
@@ -41,17 +47,35 @@ constexpr int kSmallestMessagePixels = 9;
 // Fewer known counts could not tell settings that count well from settings that got lucky.
 constexpr std::size_t kLeastCorrectedPhotos = 3;
 
+// What the count panel shows when nothing was counted: a 0 would pass for a count.
+const QString kNoCount = QStringLiteral("\u2014");
+
 QString LineMapNotSaved(const Failure& failure) {
-    return QStringLiteral("%1. The count stands; this line map is drawn from memory. Make the "
-                          "folder writable to keep test.bmp.")
-        .arg(QString::fromStdString(failure.message));
+    return QStringLiteral("%1. The count stands; this line map is drawn from memory. Make the folder writable to "
+                          "keep test.bmp.")
+        .arg(ForTheWindow(failure.message));
 }
 
 QString DecoderWarningNotice(const std::string& warning) {
     return QStringLiteral(
-               "The JPEG decoder complained about this photo (%1), so the count may be "
-               "off: check the photo.")
+               "The JPEG decoder complained about this photo (%1), so the count may be off: check the photo.")
         .arg(QString::fromStdString(warning));
+}
+
+QString EmptyFolderNotice(const std::filesystem::path& folder) {
+    return QStringLiteral("No JPEG photos (.jpg or .jpeg) in %1: open a folder of photos (Ctrl+O), or drop one on "
+                          "this window.")
+        .arg(ToText(folder));
+}
+
+// The folder or photo a drop brings, if it brings one.
+std::optional<std::filesystem::path> DroppedPath(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().size() != 1 || !data->urls().first().isLocalFile())
+        return std::nullopt;
+    const std::filesystem::path path = ToPath(data->urls().first().toLocalFile());
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error) || IsPhotoName(path)) return path;
+    return std::nullopt;
 }
 
 }  // namespace
@@ -62,13 +86,13 @@ Tamrex::Tamrex(const std::filesystem::path& workingFolder, const StationSettings
       workingFolder(workingFolder),
       station(settings),
       settingsFile(settingsFile),
-      corrections(workingFolder),
       resultLineFont(LayoutFont(kDisplayFamily, 14.25, true)) {
     setObjectName(QStringLiteral("Tamrex"));
     setWindowTitle(QStringLiteral("Tamrex MDF Board Counter"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/tamrex.ico")));
     setFixedSize(TwipsRect(0, 0, 11880, 8400).size());
     setFont(LayoutFont(kDialogFamily, 8.25, false));
+    setAcceptDrops(true);
 
     CreatePictureBoxes();
     CreateResultLabels();
@@ -77,6 +101,20 @@ Tamrex::Tamrex(const std::filesystem::path& workingFolder, const StationSettings
     CreateButtons();
     CreatePictureMenu();
     SetFocusOrder();
+
+    connect(&counting, &PhotoCounting::photoRead, this, &Tamrex::ShowSourcePicture);
+    connect(&counting, &PhotoCounting::counted, this, &Tamrex::ShowResult);
+    connect(&counting, &PhotoCounting::idle, this, &Tamrex::OnIdle);
+    connect(&loading, &PictureLoading::previewRead, this, &Tamrex::ShowReview);
+    connect(&loading, &PictureLoading::photoRead, this, [this](const PhotoPyramid& photo) {
+        loadingFor = Loading::kNothing;
+        if (review) review->ShowPhoto(photo);
+    });
+    connect(&loading, &PictureLoading::overlayDrawn, this, &Tamrex::ShowOverlay);
+    connect(&loading, &PictureLoading::failed, this, &Tamrex::ShowLoadingFailure);
+    connect(&correctionsLoading, &CorrectionsLoading::loaded, this, &Tamrex::UseCorrections);
+    correctionsLoading.Load(workingFolder);
+    ShowFolder();
 }
 
 Tamrex::Tamrex(const std::filesystem::path& workingFolder, const StationSettings& settings, QWidget* parent)
@@ -123,6 +161,8 @@ void Tamrex::CreateResultLabels() {
                      text);
 }
 
+// The fixed notes, and in the room left under "Select an example file", the folder in use
+// and what the window has to say.
 void Tamrex::CreateNotes() {
     const QColor text = palette().color(QPalette::ButtonText);
     AddLabel("Label2", QStringLiteral("Select an example file"), TwipsRect(120, 4440, 3615, 375),
@@ -133,6 +173,10 @@ void Tamrex::CreateNotes() {
              TwipsRect(3960, 6600, 3135, 255), font(), Qt::AlignLeft, kCountRed);
     AddLabel("Label1", QStringLiteral("Example Plywood Thickness = 2.6 mm."),
              TwipsRect(3960, 7080, 3255, 255), font(), Qt::AlignLeft, text);
+
+    folderLabel = AddLabel("Folder", QString(), TwipsRect(120, 4860, 3720, 255), font(), Qt::AlignLeft, text);
+    notices = new NoticeBoard(this);
+    notices->setGeometry(TwipsRect(120, 5130, 3720, 1290));
 }
 
 QLabel* Tamrex::AddLabel(const char* name, const QString& text, const QRect& geometry,
@@ -173,6 +217,34 @@ void Tamrex::ListPhotoFiles() {
         item->setToolTip(item->text());
         item->setData(Qt::UserRole, QByteArray::fromStdString(name.string()));
     }
+    folderNotes.clear();
+    if (file1->count() == 0) folderNotes << EmptyFolderNotice(workingFolder);
+    if (const std::optional<Failure> unreadable = corrections ? corrections->Unreadable() : std::nullopt)
+        folderNotes << QStringLiteral("%1. Counts accepted before are not shown.").arg(ForTheWindow(unreadable->message));
+}
+
+void Tamrex::UseCorrections(const FolderCorrections& read) {
+    corrections = read;
+    if (const std::optional<Failure>& unreadable = corrections->Unreadable())
+        folderNotes << QStringLiteral("%1. Counts accepted before are not shown.").arg(ForTheWindow(unreadable->message));
+    if (countWaiting) {
+        const CountShown shown = std::move(*countWaiting);
+        countWaiting.reset();
+        ShowResult(shown);
+    }
+    UpdateActions();
+    ShowNotes();
+}
+
+// The whole path in the tooltip; the label holds as much of its end as fits.
+void Tamrex::ShowFolder() {
+    const QString path = ToText(workingFolder);
+    const QString text = QStringLiteral("Folder: %1").arg(path);
+    folderLabel->setText(QFontMetrics(folderLabel->font()).elidedText(text, Qt::ElideMiddle, folderLabel->width() - 2));
+    const QString tip = QStringLiteral("The photos of %1 (Ctrl+O opens another folder)").arg(path);
+    folderLabel->setToolTip(tip);
+    file1->setToolTip(tip);
+    ShowNotes();
 }
 
 std::filesystem::path Tamrex::FileOf(const QListWidgetItem* item) {
@@ -195,6 +267,8 @@ void Tamrex::RescanFolder() {
     file1->clear();
     ListPhotoFiles();
     if (QListWidgetItem* same = keep.empty() ? nullptr : ItemOf(keep)) file1->setCurrentItem(same);
+    ShowNotes();
+    UpdateActions();
 }
 
 std::vector<std::string> Tamrex::ListedPhotos() const {
@@ -206,12 +280,46 @@ std::vector<std::string> Tamrex::ListedPhotos() const {
 void Tamrex::SelectPhoto(const QString& name) {
     QListWidgetItem* found = ItemOf(ToPath(name));
     if (!found) {
-        image2->SetNotice(QStringLiteral("'%1' is not among the photos listed: Tamrex counts the files of the "
-                                         "folder whose names end in .jpg. Rename it, then press F5.")
-                              .arg(name));
+        photoNote = QStringLiteral("'%1' is not among the photos listed: Tamrex counts the files of the folder whose "
+                                   "names end in .jpg or .jpeg. Rename it, then press F5.")
+                        .arg(name);
+        ShowNotes();
         return;
     }
     file1->setCurrentItem(found);
+}
+
+// What the window showed belongs to the old folder; a count under way there is not shown.
+void Tamrex::OpenFolder(const std::filesystem::path& folder, const std::filesystem::path& photo) {
+    counting.Forget();
+    loading.Forget();
+    reviewing.reset();
+    countWaiting.reset();
+    workingFolder = folder;
+    corrections.reset();
+    correctionsLoading.Load(folder);
+    imageFile.clear();
+    ClearResults();
+    vTotalCount->setText(QStringLiteral("0"));
+    photoNote.clear();
+    {
+        const QSignalBlocker quiet(file1);
+        file1->clear();
+        ListPhotoFiles();
+    }
+    ShowFolder();
+    UpdateActions();
+    if (!photo.empty()) SelectPhoto(ToText(photo));
+}
+
+void Tamrex::AskForFolder() {
+    auto* dialog = new QFileDialog(this, QStringLiteral("Open a folder of photos"), ToText(workingFolder));
+    dialog->setObjectName(QStringLiteral("OpenFolderDialog"));
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setFileMode(QFileDialog::Directory);
+    dialog->setOption(QFileDialog::ShowDirsOnly);
+    connect(dialog, &QFileDialog::fileSelected, this, [this](const QString& folder) { OpenFolder(ToPath(folder)); });
+    dialog->open();
 }
 
 void Tamrex::CreateButtons() {
@@ -238,13 +346,22 @@ void Tamrex::CreatePictureMenu() {
     pictureMenu->setObjectName(QStringLiteral("PictureMenu"));
     reviewAction = AddMenuAction(QStringLiteral("Review the count..."), Qt::Key_F2, &Tamrex::OpenReview);
     linesAction = AddMenuAction(QStringLiteral("Show lines on the photo"), {}, &Tamrex::ToggleOverlay);
+    pictureMenu->addSeparator();
+    AddMenuAction(QStringLiteral("Open folder..."), QKeySequence::Open, &Tamrex::AskForFolder);
     AddMenuAction(QStringLiteral("Look for new photos"), Qt::Key_F5, &Tamrex::RescanFolder);
     pictureMenu->addSeparator();
     calibrateAction =
         AddMenuAction(QStringLiteral("Calibrate from corrected photos..."), {}, &Tamrex::OpenCalibration);
     AddMenuAction(QStringLiteral("History..."), QKeySequence(Qt::CTRL | Qt::Key_H), &Tamrex::OpenHistory);
+    pictureMenu->addSeparator();
+    AddMenuAction(QStringLiteral("Keys and help"), QKeySequence::HelpContents, &Tamrex::ShowHelp);
     connect(pictureMenu, &QMenu::aboutToShow, this, &Tamrex::UpdateActions);
     UpdateActions();
+    // The keys that open a context menu open this one, over the line map.
+    auto* menuKeys = new QAction(this);
+    menuKeys->setShortcuts({QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)});
+    addAction(menuKeys);
+    connect(menuKeys, &QAction::triggered, this, [this] { ShowPictureMenu(image1->mapToGlobal(image1->rect().center())); });
 }
 
 QAction* Tamrex::AddMenuAction(const QString& text, const QKeySequence& key, void (Tamrex::*slot)()) {
@@ -272,59 +389,104 @@ void Tamrex::CountAgain() {
     if (!file1->selectedItems().isEmpty()) CountBoards();
 }
 
+// The count runs off this thread; what is on show stays until its result comes.
 void Tamrex::CountBoards() {
     sourcePictureShown = false;
     CountRequest request{workingFolder / imageFile, station.counter, LineMapFile()};
     request.thickness = station.Thickness();
     request.look = station.Look();
-    counter.CountBoards(request, this);
+    counting.Count(request);
+    busyNote = QStringLiteral("Counting %1...").arg(ToText(imageFile));
+    setCursor(Qt::BusyCursor);
+    ShowNotes();
 }
 
 std::filesystem::path Tamrex::LineMapFile() const { return workingFolder / "test.bmp"; }
 
-void Tamrex::ShowSourcePicture(const std::string& photoPath) {
-    image2->ShowFile(ToText(photoPath));
-    sourcePictureShown = true;
+// Nothing of an earlier count may stay on show as if it belonged to what is shown next.
+void Tamrex::ClearResults() {
+    ++shownCount;
+    lastCount.reset();
+    lastIdentity.reset();
+    lineMap = QImage();
+    lineMapProblem.clear();
+    showingOverlay = false;
+    image1->Clear();
+    image2->Clear();
+    label3->clear();
+    label3->setToolTip(QString());
+    pTime->clear();
+    pictureNote.clear();
+    correctionNote.clear();
+    checkNote.clear();
 }
 
-void Tamrex::ShowResult(const Expected<CountResult>& result) {
+void Tamrex::ShowSourcePicture(const ShownPicture& photo) {
+    image2->ShowImage(photo.image);
+    photoNote = photo.problem;
+    sourcePictureShown = true;
+    ShowNotes();
+}
+
+void Tamrex::ShowResult(const CountShown& shown) {
+    if (!corrections) {
+        countWaiting = shown;
+        return;
+    }
     // The overlay and the review must only ever show the lines of the run on show.
+    ++shownCount;
     lastCount.reset();
+    lastIdentity = shown.identity;
     correctionNote.clear();
-    if (log) lastRecord = log->RecordCount(workingFolder / imageFile, result, station);
-    checkNote = result ? CheckNotice(*result) : QString();
-    if (!result) {
-        ShowFailure(result.error());
+    checkNote.clear();
+    pictureNote.clear();
+    busyNote.clear();
+    lastRecord.reset();
+    if (log) lastRecord = log->RecordCount(workingFolder / imageFile, shown.result, station);
+    if (!shown.result) {
+        ShowFailure(shown.result.error());
     } else {
-        ShowCount(*result);
-        if (!result->warning.empty()) image2->SetNotice(DecoderWarningNotice(result->warning));
+        ShowCount(*shown.result, shown.lineMap);
+        if (!shown.result->warning.empty()) photoNote = DecoderWarningNotice(shown.result->warning);
     }
     UpdateActions();
+    ShowNotes();
+    emit countShown();
+    if (!reviewWhenCounted.isEmpty() && ToText(imageFile) == reviewWhenCounted) {
+        reviewWhenCounted.clear();
+        OpenReview();
+    }
+}
+
+void Tamrex::OnIdle() {
+    unsetCursor();
+    busyNote.clear();
+    ShowNotes();
 }
 
 // The result line keeps what the rules found; the count shown is the one accepted by
-// hand, when there is one.
-void Tamrex::ShowCount(const CountResult& result) {
+// hand, when there is one for this very photo.
+void Tamrex::ShowCount(const CountResult& result, const ShownPicture& map) {
     lastCount = result;
+    lineMap = map.image;
+    lineMapProblem = map.problem;
     ShowResultLine(QStringLiteral("Detected %1 lines.").arg(result.count()));
     label3->setToolTip(QString());
     vTotalCount->setText(QString::number(result.count()));
     pTime->setText(ProcessTimeText(result.milliseconds));
-    if (const std::optional<Correction> accepted = corrections.Find(imageFile.string()))
-        ShowCorrection(*accepted, {});
+    ApplyCorrection();
     ShowLineMap();
 }
 
-// Nothing of an earlier run may stay on show as if it belonged to this photo.
 void Tamrex::ShowFailure(const Failure& failure) {
     if (!sourcePictureShown) image2->Clear();
     image1->Clear();
+    lineMap = QImage();
     showingOverlay = false;
-    pictureNote.clear();
-    const QString message = QString::fromStdString(failure.message);
+    const QString message = ForTheWindow(failure.message);
     ShowResultLine(message);
     label3->setToolTip(message);  // the whole of it, should even the smallest size not hold it
-    vTotalCount->setText(QStringLiteral("0"));
+    vTotalCount->setText(kNoCount);
     pTime->clear();
 }
 
@@ -334,114 +496,226 @@ void Tamrex::ShowResultLine(const QString& text) {
 }
 
 void Tamrex::ShowNotes() {
-    QStringList notes;
-    for (const QString& note : {pictureNote, correctionNote, checkNote, logNote}) {
-        if (!note.isEmpty()) notes << note;
-    }
-    image1->SetNotice(notes.join(QLatin1Char(' ')));
+    using Tone = NoticeBoard::Tone;
+    QList<NoticeBoard::Notice> shown;
+    const auto add = [&](const QString& text, Tone tone) {
+        if (!text.isEmpty()) shown.push_back({text, tone});
+    };
+    add(busyNote, Tone::kNote);
+    for (const QString& note : folderNotes) add(note, Tone::kWarning);
+    add(photoNote, Tone::kWarning);
+    add(pictureNote, Tone::kWarning);
+    add(correctionNote, correctionTone);
+    add(checkNote, Tone::kWarning);
+    add(logNote, Tone::kWarning);
+    notices->ShowNotices(shown);
 }
 
-// Each count opens on its line map; the overlay is there for whoever asks for it.
+// Each count opens on its line map; the lines over the photo are drawn off this thread
+// for whoever asks for them.
 void Tamrex::ToggleOverlay() {
     if (!lastCount) return;
     if (showingOverlay) {
         ShowLineMap();
-    } else {
-        ShowOverlay();
+        UpdateActions();
+        return;
     }
-    UpdateActions();
+    loadingFor = Loading::kOverlay;
+    overlayFor = shownCount;
+    loading.DrawOverlay(*lastCount);
 }
 
-// When the overlay cannot be drawn the line map stays, with the reason beneath it.
-void Tamrex::ShowOverlay() {
-    const Expected<QImage> overlay = DrawOverlayPicture(*lastCount);
-    if (!overlay) {
-        pictureNote = QString::fromStdString(overlay.error().message);
-    } else {
-        image1->ShowImage(*overlay);
-        pictureNote.clear();
-        showingOverlay = true;
-    }
+void Tamrex::ShowOverlay(const QImage& overlay) {
+    if (loadingFor != Loading::kOverlay || overlayFor != shownCount) return;
+    loadingFor = Loading::kNothing;
+    image1->ShowImage(overlay);
+    pictureNote.clear();
+    showingOverlay = true;
+    UpdateActions();
     ShowNotes();
 }
 
 // A line map that could not be written is drawn from memory, and says so.
 void Tamrex::ShowLineMap() {
+    image1->ShowImage(lineMap);
     if (lastCount && !lastCount->lineMapWrite) {
-        image1->ShowImage(LineMapImage(*lastCount));
         pictureNote = LineMapNotSaved(lastCount->lineMapWrite.error());
     } else {
-        image1->ShowFile(ToText(LineMapFile()));
-        pictureNote = image1->notice();
+        pictureNote = lineMapProblem;
     }
     showingOverlay = false;
     ShowNotes();
 }
 
+// When the photo cannot be read again, the notice says why and the line map stays; an
+// open review goes on with what it has.
+void Tamrex::ShowLoadingFailure(const QString& message) {
+    if (loadingFor == Loading::kReview && review) {
+        review->ShowPhotoProblem(message);
+    } else {
+        pictureNote = message;
+        ShowNotes();
+    }
+    if (loadingFor == Loading::kReview) {
+        reviewing.reset();
+        unsetCursor();
+    }
+    loadingFor = Loading::kNothing;
+}
+
 void Tamrex::ShowPictureMenu(const QPoint& where) { pictureMenu->popup(where); }
+
+// A right click anywhere the controls leave it to the window opens the pictures' menu too.
+void Tamrex::contextMenuEvent(QContextMenuEvent* event) {
+    ShowPictureMenu(event->reason() == QContextMenuEvent::Keyboard ? image1->mapToGlobal(image1->rect().center())
+                                                                  : event->globalPos());
+    event->accept();
+}
+
+void Tamrex::dragEnterEvent(QDragEnterEvent* event) {
+    if (DroppedPath(event->mimeData())) event->acceptProposedAction();
+}
+
+// A folder opens; a photo opens its folder, and is counted.
+void Tamrex::dropEvent(QDropEvent* event) {
+    const std::optional<std::filesystem::path> dropped = DroppedPath(event->mimeData());
+    if (!dropped) return;
+    event->acceptProposedAction();
+    std::error_code error;
+    if (std::filesystem::is_directory(*dropped, error)) {
+        OpenFolder(*dropped);
+    } else if (dropped->parent_path() == workingFolder) {
+        SelectPhoto(ToText(dropped->filename()));
+    } else {
+        OpenFolder(dropped->parent_path(), dropped->filename());
+    }
+}
+
+void Tamrex::ShowHelp() {
+    auto* help = new QMessageBox(QMessageBox::Information, QStringLiteral("Tamrex MDF Board Counter"), KeysHelp(),
+                                 QMessageBox::Close, this);
+    help->setObjectName(QStringLiteral("Help"));
+    help->setAttribute(Qt::WA_DeleteOnClose);
+    help->setTextFormat(Qt::PlainText);
+    help->open();
+}
 
 void Tamrex::UpdateActions() {
     reviewAction->setEnabled(lastCount.has_value());
     linesAction->setEnabled(lastCount.has_value());
     linesAction->setText(showingOverlay ? QStringLiteral("Show the line map")
                                         : QStringLiteral("Show lines on the photo"));
-    calibrateAction->setEnabled(corrections.KnownCounts(ListedPhotos()).size() >= kLeastCorrectedPhotos);
+    const std::size_t corrected = corrections ? corrections->Corrected(ListedPhotos()).size() : 0;
+    const bool enough = corrected >= kLeastCorrectedPhotos;
+    calibrateAction->setEnabled(enough);
+    calibrateAction->setText(enough ? QStringLiteral("Calibrate from corrected photos...")
+                                    : QStringLiteral("Calibrate from corrected photos (needs %1, %2 so far)")
+                                          .arg(kLeastCorrectedPhotos)
+                                          .arg(corrected));
 }
 
-// When the photo cannot be read again, the notice says why and nothing opens.
-void Tamrex::OpenReview() {
+// The correction of the photo on show, if it was accepted for what the photo holds now.
+const Correction* Tamrex::AcceptedForShownPhoto() const {
+    const Correction* accepted = corrections ? corrections->Find(imageFile.string()) : nullptr;
+    if (!accepted || !accepted->photo.Known()) return accepted;
+    return lastIdentity && *lastIdentity == accepted->photo ? accepted : nullptr;
+}
+
+// Once a count is accepted by hand, the check's doubts have been answered.
+void Tamrex::ApplyCorrection(const Outcome& kept) {
+    correctionNote.clear();
+    correctionTone = NoticeBoard::Tone::kNote;
+    checkNote = lastCount ? CheckNotice(*lastCount) : QString();
     if (!lastCount) return;
-    const Expected<QImage> photo = LoadCountedPhoto(*lastCount);
-    if (!photo) {
-        pictureNote = QString::fromStdString(photo.error().message);
-        ShowNotes();
-        return;
+    if (const Correction* accepted = AcceptedForShownPhoto()) {
+        vTotalCount->setText(QString::number(accepted->count));
+        correctionNote = CorrectionNote(*accepted, lastCount->count(), kept);
+        if (!kept) correctionTone = NoticeBoard::Tone::kWarning;
+        checkNote.clear();
+    } else if (const Correction* outdated = corrections ? corrections->Find(imageFile.string()) : nullptr) {
+        correctionNote = ChangedPhotoNote(*outdated);
+        correctionTone = NoticeBoard::Tone::kWarning;
     }
-    auto* review = new ReviewWindow(*lastCount, *photo, ToText(imageFile), this);
+}
+
+// The photo is read again off this thread; the review opens on a shrunk copy of it.
+void Tamrex::OpenReview() {
+    if (!lastCount || reviewing || review) return;
+    reviewing = Reviewed{*lastCount, imageFile, lastIdentity, lastRecord, 0};
+    loadingFor = Loading::kReview;
+    setCursor(Qt::BusyCursor);
+    loading.LoadForReview(*lastCount, lastIdentity);
+}
+
+void Tamrex::ShowReview(const PhotoPyramid& preview) {
+    if (!reviewing) return;
+    Reviewed reviewed = std::move(*reviewing);
+    reviewing.reset();
+    reviewed.photoHeight = preview.PhotoSize().height();
+    if (preview.Sharp()) loadingFor = Loading::kNothing;
+    if (!counting.Busy()) unsetCursor();
+    const Correction* accepted = corrections ? corrections->Find(reviewed.file.string()) : nullptr;
+    const bool sameContent = accepted && (!accepted->photo.Known() ||
+                                          (reviewed.identity && *reviewed.identity == accepted->photo));
+    review = new ReviewWindow(reviewed.count, preview, ToText(reviewed.file), sameContent ? accepted : nullptr, this);
     review->setAttribute(Qt::WA_DeleteOnClose);
-    connect(review, &ReviewWindow::countAccepted, this,
-            [this, count = *lastCount](int boards) { AcceptCount(count, boards); });
-    if (log && lastRecord) {
-        connect(review, &ReviewWindow::countAccepted, this, [this, review, record = *lastRecord, height = photo->height()](
-                                                                int boards) {
-            // Accepted by the second look's button, the count has no lines of the review's.
-            const bool asDrawn = boards == review->Edits().Boards();
-            log->RecordCorrection(record, boards, asDrawn ? review->Edits().Lines() : std::vector<ReviewLine>{}, height);
-        });
-    }
-    connect(review, &ReviewWindow::evidenceAsked, this,
-            [this, review, count = *lastCount, image = *photo] { ExportReviewEvidence(*review, count, image); });
+    connect(review, &ReviewWindow::countAccepted, this, [this, reviewed] {
+        if (review) AcceptReview(reviewed, review->Verdict());
+    });
+    connect(review, &ReviewWindow::evidenceAsked, this, [this, reviewed] {
+        if (review) ExportReviewEvidence(*review, reviewed);
+    });
     review->open();
+    emit reviewOpened();
 }
 
-void Tamrex::AcceptCount(const CountResult& count, int boards) {
-    const Correction correction{imageFile.string(), boards, count.count(), TimeOfAcceptance()};
-    const Outcome kept = corrections.Accept(correction);
-    ShowCorrection(correction, kept);
-    ShowNotes();
+// Accept with nothing changed confirms what is on show: a count accepted before stands
+// unwritten; a count never accepted is recorded as checked.
+void Tamrex::AcceptReview(const Reviewed& reviewed, const ReviewVerdict& verdict) {
+    // The log keeps every acceptance; a second look's count has no lines of the review's.
+    if (log && reviewed.record)
+        log->RecordCorrection(*reviewed.record, verdict.boards,
+                              verdict.kind == ReviewVerdict::Kind::kSecondLook ? std::vector<ReviewLine>{} : verdict.lines,
+                              reviewed.photoHeight);
+    if (!corrections) return;  // a review opens on a count on show, which waits for them
+    const Correction* before = corrections->Find(reviewed.file.string());
+    const bool stands = before && (!before->photo.Known() || (reviewed.identity && *reviewed.identity == before->photo));
+    if (verdict.kind == ReviewVerdict::Kind::kUnchanged && stands) return;
+    const std::vector<AcceptedLine> counted = ToAccepted(CountedLines(reviewed.count, reviewed.photoHeight));
+    Correction correction{reviewed.file.string(), verdict.boards, reviewed.count.count(), TimeOfAcceptance()};
+    if (verdict.kind == ReviewVerdict::Kind::kSecondLook) {
+        correction.kind = Acceptance::kSecondLook;
+    } else {
+        correction.lines = ToAccepted(verdict.lines);
+        correction.kind = correction.lines == counted ? Acceptance::kChecked : Acceptance::kCorrected;
+    }
+    correction.photo = reviewed.identity.value_or(PhotoIdentity{});
+    const Outcome kept = corrections->Accept(std::move(correction));
+    if (imageFile == reviewed.file && lastCount) ApplyCorrection(kept);
     UpdateActions();
+    ShowNotes();
 }
 
-void Tamrex::ShowCorrection(const Correction& correction, const Outcome& kept) {
-    vTotalCount->setText(QString::number(correction.count));
-    correctionNote = CorrectionNote(correction, lastCount ? lastCount->count() : correction.counted, kept);
-}
-
-// Not modal: counting goes on while the search runs. Found settings count from the next
-// count on.
+// Not modal: counting goes on while the search runs.
 void Tamrex::OpenCalibration() {
-    if (calibration) {
+    if (calibration && calibration->isVisible()) {
         calibration->raise();
         calibration->activateWindow();
         return;
     }
-    const std::vector<KnownCount> known = corrections.KnownCounts(ListedPhotos());
-    if (known.size() < kLeastCorrectedPhotos) return;
-    calibration = new CalibrationDialog({known, station, settingsFile}, this);
+    if (!corrections) return;
+    std::vector<CorrectedPhoto> corrected = corrections->Corrected(ListedPhotos());
+    if (corrected.size() < kLeastCorrectedPhotos) return;
+    calibration = new CalibrationDialog({std::move(corrected), station, settingsFile}, this);
     calibration->setAttribute(Qt::WA_DeleteOnClose);
-    connect(calibration, &CalibrationDialog::settingsApplied, this,
-            [this](const StationSettings& found) { station = found; });
+    connect(calibration, &CalibrationDialog::settingsApplied, this, &Tamrex::UseCalibratedSettings);
     calibration->show();
+}
+
+// The photo on show is counted again with them, so that what is shown is what they count.
+void Tamrex::UseCalibratedSettings(const StationSettings& found) {
+    station = found;
+    CountAgain();
 }
 
 void Tamrex::RecordCountsIn(const std::filesystem::path& file) {
@@ -463,22 +737,31 @@ void Tamrex::OpenHistory() {
     if (!history) {
         history = new HistoryDialog(log->file(), workingFolder, this);
         history->setAttribute(Qt::WA_DeleteOnClose);
-        connect(history, &HistoryDialog::photoChosen, this, [this](const QString& name) {
-            SelectPhoto(name);
-            if (lastCount && ToText(imageFile) == name) OpenReview();
-        });
+        connect(history, &HistoryDialog::photoChosen, this, &Tamrex::ReviewChosenPhoto);
     }
     history->show();
     history->raise();
 }
 
-void Tamrex::ExportReviewEvidence(ReviewWindow& review, const CountResult& count, const QImage& photo) {
-    const CountRecord record = lastRecord ? *lastRecord
-                                          : RecordOfCount(count.photo, count, {settingsFile, station.counter.bdLine,
-                                                                               station.counter.threshold,
-                                                                               station.counter.pWidth, station.thickness, {}},
-                                                          "tamrex", TAMREX_VERSION);
-    ExportEvidence(&review, count, photo, review.Edits(),
+// The photo on show is reviewed at once; another, once it has been counted.
+void Tamrex::ReviewChosenPhoto(const QString& name) {
+    if (lastCount && ToText(imageFile) == name && !counting.Busy()) {
+        OpenReview();
+        return;
+    }
+    reviewWhenCounted = name;
+    SelectPhoto(name);
+    if (ToText(imageFile) != name) reviewWhenCounted.clear();  // not listed: said in the notices
+}
+
+void Tamrex::ExportReviewEvidence(ReviewWindow& review, const Reviewed& reviewed) {
+    const CountRecord record =
+        reviewed.record ? *reviewed.record
+                        : RecordOfCount(reviewed.count.photo, reviewed.count,
+                                        {settingsFile, station.counter.bdLine, station.counter.threshold,
+                                         station.counter.pWidth, station.thickness, {}},
+                                        "tamrex", TAMREX_VERSION);
+    ExportEvidence(&review, reviewed.count, review.Photo().AtFullSize(), review.Edits(),
                    ReviewEvidenceCaption(record, log ? log->file() : std::filesystem::path(), review.Edits()));
 }
 

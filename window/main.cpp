@@ -30,6 +30,7 @@ int main(int argc, char* argv[]) {
     if (!start) {
         std::cerr << "tamrex: " << start.error().message << "\nGive one photo, or one folder of photos; "
                   << "'tamrex --help' tells more.\n";
+        tamrex::ReportBadArguments(QString::fromStdString(start.error().message));
         return 2;
     }
     return tamrex::RunTamrex(*start);

@@ -15,35 +15,51 @@ std::string Message(const Expected<std::vector<Correction>>& read) {
 }
 
 TEST(CorrectionsFile, WritesAHeaderAndOneRowPerPhotoQuotingWhatNeedsIt) {
+    const PhotoIdentity photo{2'000'123, "0123456789abcdef"};
     const std::vector<Correction> corrections = {
-        {"IMG_20241207_101500.jpg", 22, 21, "2024-12-07T10:15:00+01:00"},
-        {"stack, left.jpg", 5, 4, "2024-12-07T10:16:00+01:00"},
-        {"say \"cheese\".jpg", 3, 3, ""},
+        {"IMG_20241207_101500.jpg", 4, 3, "2024-12-07T10:15:00+01:00", Acceptance::kCorrected,
+         {{10, 12}, {40, 40}, {71, 73}}, photo},
+        {"stack, left.jpg", 5, 4, "2024-12-07T10:16:00+01:00", Acceptance::kSecondLook, {}, photo},
+        {"say \"cheese\".jpg", 2, 2, "", Acceptance::kChecked, {{7, 9}}, {}},
         {" blank.jpg", 2, 0, "x"},
     };
     EXPECT_EQ(CorrectionsText(corrections),
-              "file,count,counted,when\r\n"
-              "IMG_20241207_101500.jpg,22,21,2024-12-07T10:15:00+01:00\r\n"
-              "\"stack, left.jpg\",5,4,2024-12-07T10:16:00+01:00\r\n"
-              "\"say \"\"cheese\"\".jpg\",3,3,\r\n"
-              "\" blank.jpg\",2,0,x\r\n");
+              "file,count,counted,when,kind,lines,bytes,fingerprint\r\n"
+              "IMG_20241207_101500.jpg,4,3,2024-12-07T10:15:00+01:00,corrected,10-12 40 71-73,2000123,"
+              "0123456789abcdef\r\n"
+              "\"stack, left.jpg\",5,4,2024-12-07T10:16:00+01:00,second look,,2000123,0123456789abcdef\r\n"
+              "\"say \"\"cheese\"\".jpg\",2,2,,checked,7-9,,\r\n"
+              "\" blank.jpg\",2,0,x,corrected,,,\r\n");
     EXPECT_EQ(ParseCorrections(CorrectionsText(corrections), "'c.csv'").value(), corrections);
+    EXPECT_TRUE(corrections[0].HasLines());
+    EXPECT_FALSE(corrections[1].HasLines());  // a second look's count has no lines of its own
+    EXPECT_FALSE(corrections[3].HasLines());  // an older row has none either
 }
 
 TEST(CorrectionsFile, ANewCorrectionReplacesThePhotosRowAndKeepsTheOthersInPlace) {
-    std::vector<Correction> corrections = {{"a.jpg", 5, 5, "t1"}, {"b.jpg", 6, 7, "t1"}};
-    PutCorrection(corrections, {"a.jpg", 4, 5, "t2"});
-    PutCorrection(corrections, {"c.jpg", 9, 9, "t2"});
+    CorrectionTable corrections;
+    for (const Correction& row : std::vector<Correction>{{"a.jpg", 5, 5, "t1"}, {"b.jpg", 6, 7, "t1"},
+                                                         {"a.jpg", 4, 5, "t2"}, {"c.jpg", 9, 9, "t2"}})
+        corrections.Put(row);
     const std::vector<Correction> expected = {{"a.jpg", 4, 5, "t2"}, {"b.jpg", 6, 7, "t1"}, {"c.jpg", 9, 9, "t2"}};
-    EXPECT_EQ(corrections, expected);
+    EXPECT_EQ(corrections.Rows(), expected);
+    ASSERT_NE(corrections.Find("b.jpg"), nullptr);
+    EXPECT_EQ(corrections.Find("b.jpg")->count, 6);
+    EXPECT_EQ(corrections.Find("d.jpg"), nullptr);
     // Should a hand-edited file name a photo twice, its last row is the one that counts.
     EXPECT_EQ(ParseCorrections("file,count\na.jpg,3\nb.jpg,4\na.jpg,8\n", "'c.csv'").value(),
               (std::vector<Correction>{{"a.jpg", 8, 0, ""}, {"b.jpg", 4, 0, ""}}));
 }
 
-TEST(CorrectionsFile, ReadsColumnsByTheirNamesInAnyOrder) {
+// Files written before the kind, the lines and the photo's identity were kept read as
+// corrections of unknown lines and content.
+TEST(CorrectionsFile, ReadsColumnsByTheirNamesInAnyOrderAndOlderFiles) {
     EXPECT_EQ(ParseCorrections("when,counted,count,file,note\r\nt,7,8,a.jpg,checked twice\r\n", "'c.csv'").value(),
               (std::vector<Correction>{{"a.jpg", 8, 7, "t"}}));
+    EXPECT_EQ(ParseCorrections("file,count,counted,when\r\nb.jpg,3,2,t\r\n", "'c.csv'").value(),
+              (std::vector<Correction>{{"b.jpg", 3, 2, "t", Acceptance::kCorrected, {}, {}}}));
+    EXPECT_EQ(ParseCorrections("file,count,lines\r\nb.jpg,3,\"90-91  12 \"\r\n", "'c.csv'").value().front().lines,
+              (std::vector<AcceptedLine>{{12, 12}, {90, 91}}));
     EXPECT_TRUE(ParseCorrections("", "'c.csv'").value().empty());
     EXPECT_TRUE(ParseCorrections("file,count,counted,when\r\n", "'c.csv'").value().empty());
 }
@@ -60,6 +76,16 @@ TEST(CorrectionsFile, SaysWhichLineOfWhichFileIsWrongAndWhatToDo) {
     EXPECT_NE(refused("file,count,counted\na.jpg,3,many\n").find("line 2: the counted value 'many'"),
               std::string::npos);
     EXPECT_NE(refused("file,count\n\"a.jpg,3\n").find("quoted field is never closed"), std::string::npos);
+    EXPECT_NE(refused("file,count,kind\na.jpg,3,guessed\n").find("line 2: the kind 'guessed' is none of"),
+              std::string::npos);
+    for (const char* lines : {"9-4", "x", "3-", "-3", "70000"})
+        EXPECT_NE(refused("file,count,lines\na.jpg,3," + std::string(lines) + "\n").find("line 2: the line '"),
+                  std::string::npos)
+            << lines;
+    EXPECT_NE(refused("file,count,bytes,fingerprint\na.jpg,3,12,0123\n").find("line 2: the fingerprint '0123'"),
+              std::string::npos);
+    EXPECT_NE(refused("file,count,bytes,fingerprint\na.jpg,3,,0123456789abcdef\n").find("line 2: the size ''"),
+              std::string::npos);
 }
 
 TEST(CorrectionsFile, NoFileYetIsNoCorrectionsButAFolderInItsPlaceIsRefused) {

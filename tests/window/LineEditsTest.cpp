@@ -44,6 +44,8 @@ private slots:
     void aRowFindsTheLineOverItFirstThenTheNearestWithinReach();
     void theCursorStopsOnEveryLineAndInEveryGapOnItsWay();
     void touchingLinesLeaveNoGapToStopIn();
+    void aReviewStartsFromTheLinesAcceptedForThePhoto();
+    void whetherTheLinesChangedIsTheirsNotTheSteps();
 };
 
 void LineEditsTest::theCountsRowsAreTurnedIntoPhotoRowsFromTheTop() {
@@ -160,6 +162,43 @@ void LineEditsTest::touchingLinesLeaveNoGapToStopIn() {
     QCOMPARE(up, (std::vector<int>{57, 52, 50, 35, 20}));
     const LineEdits empty({}, {20, 60});
     QCOMPARE(empty.StopAbove(61), std::optional<int>(40));  // the middle of the strip
+}
+
+// Accepted lines come back in the colour of the pass that found the same rows; lines that
+// do not lie on the photo, or a second look's count, which has none, leave the count's own.
+void LineEditsTest::aReviewStartsFromTheLinesAcceptedForThePhoto() {
+    CountResult count;
+    count.bandOffset = 10;
+    count.stripHeight = 50;
+    count.lineRuns[0] = {LineRun{2, 3}};
+    count.lineRuns[2] = {LineRun{20, 20}};
+    count.lineTotal = 2;
+    const Lines counted = tamrex::CountedLines(count, 100);  // rows 86-87 (pass 1) and 69 (pass 3)
+    tamrex::Correction accepted{"a.jpg", 4, 3, "t", tamrex::Acceptance::kCorrected, {{50, 50}, {69, 69}, {86, 87}}};
+    QCOMPARE(tamrex::StartingLines(count, 100, &accepted), (Lines{Line(50, 50, kHandDrawn), Line(69, 69, 3), Line(86, 87, 1)}));
+    QCOMPARE(tamrex::StartingLines(count, 100, nullptr), counted);
+    tamrex::Correction offThePhoto = accepted;
+    offThePhoto.lines.back() = {86, 100};
+    QCOMPARE(tamrex::StartingLines(count, 100, &offThePhoto), counted);
+    tamrex::Correction secondLook{"a.jpg", 4, 3, "t", tamrex::Acceptance::kSecondLook};
+    QCOMPARE(tamrex::StartingLines(count, 100, &secondLook), counted);
+
+    const LineEdits edits(tamrex::StartingLines(count, 100, &accepted), tamrex::StripRows(count, 100), count.lineTotal);
+    QCOMPARE(edits.Boards(), 4);
+    QCOMPARE(edits.CountedBoards(), 3);
+}
+
+void LineEditsTest::whetherTheLinesChangedIsTheirsNotTheSteps() {
+    LineEdits edits = ThreeLines();
+    QVERIFY(!edits.Changed());
+    edits.Remove(1);
+    QVERIFY(edits.Changed());
+    QVERIFY(edits.AddAt(60));  // the same row again, drawn by hand
+    QVERIFY(!edits.Changed());
+    QVERIFY(edits.AddAt(30));
+    QVERIFY(edits.Changed());
+    edits.Undo();
+    QVERIFY(!edits.Changed());
 }
 
 QTEST_APPLESS_MAIN(LineEditsTest)

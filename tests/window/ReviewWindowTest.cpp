@@ -3,13 +3,14 @@
 
 #include "counting/CountCheck.h"
 #include "window/CountLinesLayer.h"
-#include "window/CountedPhoto.h"
 #include "window/ReviewCanvas.h"
+#include "window/ReviewPhoto.h"
 #include "window/ReviewWindow.h"
 #include "tests/window/WorkingFolder.h"
 
 #include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -61,6 +62,11 @@ private slots:
     void aDragOrTheScrollBarsPanWithoutEditing();
     void theKeyboardCursorWalksLinesAndGapsAndEdits();
     void theSecondLookIsOfferedWithItsOwnButtonAndDrawnWhereTheCountsPart();
+    void undoAndRedoSayWhatTheyDid();
+    void leavingWithChangesAsksFirst();
+    void aClickAddsTheRowItWasPressedOnAsHoveringNamedIt();
+    void theLinesCanBeHiddenAndTheirNumbersStayInViewWhenZoomedIn();
+    void aShrunkCopyIsShownUntilThePhotoItselfComes();
 
 private:
     ReviewCanvas* Canvas() const { return review->Canvas(); }
@@ -84,11 +90,18 @@ private:
     void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(Canvas(), static_cast<Qt::Key>(key), modifiers);
     }
-    void MoveTo(QPoint onScreen, Qt::MouseButtons held = Qt::NoButton) {
+    void MoveTo(QPointF onScreen, Qt::MouseButtons held = Qt::NoButton) {
         QMouseEvent move(QEvent::MouseMove, onScreen, Canvas()->viewport()->mapToGlobal(onScreen), Qt::NoButton, held,
                          Qt::NoModifier);
         QApplication::sendEvent(Canvas()->viewport(), &move);
     }
+    // As a mouse that reports fractions of a pixel gives them.
+    void Button(QEvent::Type type, QPointF onScreen) {
+        QMouseEvent event(type, onScreen, Canvas()->viewport()->mapToGlobal(onScreen), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(Canvas()->viewport(), &event);
+    }
+    QString Hint() const { return review->findChild<QLabel*>(QStringLiteral("hint"))->text(); }
     void ClickTool(const char* name) {
         QTest::mouseClick(review->findChild<QToolButton*>(QLatin1String(name)), Qt::LeftButton);
     }
@@ -109,7 +122,7 @@ void ReviewWindowTest::init() {
     QVERIFY(counted);
     count = *counted;
     QCOMPARE(count.count(), kBoards);
-    const tamrex::Expected<QImage> photo = tamrex::LoadCountedPhoto(count);
+    const tamrex::Expected<tamrex::PhotoPyramid> photo = tamrex::ReadReviewPhoto(count);
     QVERIFY2(photo, photo ? "" : photo.error().message.c_str());
     review = std::make_unique<ReviewWindow>(count, *photo, QStringLiteral("stack.jpg"));
     accepted = std::make_unique<QSignalSpy>(review.get(), &ReviewWindow::countAccepted);
@@ -246,7 +259,6 @@ void ReviewWindowTest::leavingWithoutAcceptHandsOnNothing_data() {
 
 void ReviewWindowTest::leavingWithoutAcceptHandsOnNothing() {
     QFETCH(QString, way);
-    ClickAt(OnLine(1));
     if (way == QLatin1String("Cancel")) {
         QTest::mouseClick(review->findChild<QPushButton*>(QStringLiteral("Cancel")), Qt::LeftButton);
     } else if (way == QLatin1String("Esc")) {
@@ -366,6 +378,9 @@ QTEST_MAIN(ReviewWindowTest)
 // dashes of the second look's seam there come to light.
 void ReviewWindowTest::theSecondLookIsOfferedWithItsOwnButtonAndDrawnWhereTheCountsPart() {
     QVERIFY(count.secondLook.has_value());
+    auto* useSecond = review->findChild<QPushButton*>(QStringLiteral("UseSecondCount"));
+    QVERIFY(useSecond);
+    QVERIFY(!useSecond->isVisible());  // it counts what is on show: nothing to offer
     const QPoint onLine = OnLine(3);
     ClickAt(onLine);
     QCOMPARE(review->Edits().Boards(), kBoards - 1);
@@ -381,13 +396,121 @@ void ReviewWindowTest::theSecondLookIsOfferedWithItsOwnButtonAndDrawnWhereTheCou
     }
     QVERIFY2(seamShown, "no dash of the second look where the removed line was");
 
-    auto* useSecond = review->findChild<QPushButton*>(QStringLiteral("UseSecondCount"));
-    QVERIFY(useSecond);
+    QVERIFY(useSecond->isVisible());
     QVERIFY(useSecond->text().contains(QString::number(count.secondLook->boards)));
     QTest::mouseClick(useSecond, Qt::LeftButton);
     QCOMPARE(accepted->count(), 1);
     QCOMPARE(accepted->at(0).at(0).toInt(), count.secondLook->boards);
     QVERIFY(!review->isVisible());
+}
+
+void ReviewWindowTest::undoAndRedoSayWhatTheyDid() {
+    const ReviewLine first = review->Edits().Lines()[0];
+    ClickAt(OnLine(1));
+    const int row = RowBetween(2);
+    ClickAt(AtRow(row));
+    ClickTool("Undo");
+    QVERIFY2(Hint().contains(QStringLiteral("Undid adding the line at row %1").arg(row)), qPrintable(Hint()));
+    ClickTool("Undo");
+    QVERIFY2(Hint().contains(QStringLiteral("Undid taking away the line at rows %1 to %2")
+                                 .arg(first.rows.top)
+                                 .arg(first.rows.bottom)),
+             qPrintable(Hint()));
+    ClickTool("Redo");
+    QVERIFY2(Hint().contains(QStringLiteral("Took away the line at rows %1 to %2 again").arg(first.rows.top).arg(first.rows.bottom)),
+             qPrintable(Hint()));
+}
+
+// Changes are not dropped by a slip of the Esc key; with none, there is nothing to ask.
+void ReviewWindowTest::leavingWithChangesAsksFirst() {
+    ClickAt(OnLine(1));
+    Press(Qt::Key_Escape);
+    auto* question = review->findChild<QMessageBox*>(QStringLiteral("LeaveReview"));
+    QVERIFY(question);
+    QTRY_VERIFY(question->isVisible());
+    QTest::mouseClick(question->findChild<QPushButton*>(QStringLiteral("Stay")), Qt::LeftButton);
+    QVERIFY(review->isVisible());
+    QCOMPARE(review->Edits().Boards(), kBoards - 1);
+
+    review->close();
+    question = review->findChild<QMessageBox*>(QStringLiteral("LeaveReview"));
+    QVERIFY(question);
+    QTest::mouseClick(question->findChild<QPushButton*>(QStringLiteral("Drop")), Qt::LeftButton);
+    QVERIFY(!review->isVisible());
+    QCOMPARE(accepted->count(), 0);
+}
+
+// Zoomed in, a screen pixel is a fraction of a photo row: the row added is the one the
+// pointer named when the button went down, however the release strayed.
+void ReviewWindowTest::aClickAddsTheRowItWasPressedOnAsHoveringNamedIt() {
+    Press(Qt::Key_1);
+    for (int step = 0; step < 6; ++step) Press(Qt::Key_Plus);
+    const int row = RowBetween(3);
+    ReviewLine target{{row, row}, kHandDrawn};
+    Canvas()->verticalScrollBar()->setValue(Canvas()->verticalScrollBar()->value());
+    // Bring the row into view, then point just above its lower edge.
+    for (int step = 0; step < 40 && !Canvas()->viewport()->rect().contains(AtRow(row)); ++step) Press(Qt::Key_Up);
+    const QPointF inPhoto(kStripLeft + count.stripWidth / 2.0, row + 0.95);
+    const QPointF pressed = Canvas()->View().ToScreen(inPhoto);
+    QVERIFY(Canvas()->viewport()->rect().contains(pressed.toPoint()));
+    MoveTo(pressed);
+    QVERIFY2(Hint().contains(QStringLiteral("adds a line at row %1").arg(row)), qPrintable(Hint()));
+    Button(QEvent::MouseButtonPress, pressed);
+    Button(QEvent::MouseButtonRelease, pressed + QPointF(0, 3));  // in the next row, short of a drag
+    const auto& lines = review->Edits().Lines();
+    QVERIFY(std::find(lines.begin(), lines.end(), target) != lines.end());
+}
+
+void ReviewWindowTest::theLinesCanBeHiddenAndTheirNumbersStayInViewWhenZoomedIn() {
+    const ReviewLine first = review->Edits().Lines()[0];
+    const QPoint onFirst = OnLine(1);
+    Press(Qt::Key_L);
+    QVERIFY(ShownAt(onFirst) != tamrex::LineColour(first.pass));
+    Press(Qt::Key_L);
+    QCOMPARE(ShownAt(onFirst), tamrex::LineColour(first.pass));
+
+    // Zoomed in and panned to the right, the strip's left end is off screen.
+    Press(Qt::Key_1);
+    for (int step = 0; step < 6; ++step) Press(Qt::Key_Plus);
+    Canvas()->horizontalScrollBar()->setValue(Canvas()->horizontalScrollBar()->maximum());
+    Canvas()->verticalScrollBar()->setValue(0);
+    for (int step = 0; step < 40 && !Canvas()->viewport()->rect().contains(OnLine(kBoards - 1)); ++step)
+        Press(Qt::Key_Up);
+    const ReviewLine line = review->Edits().Lines()[kBoards - 2];
+    QVERIFY(Canvas()->View().ToScreen(QPointF(kStripLeft, 0)).x() < 0);
+    const int y = Canvas()->View().ToScreen(QPointF(0, MiddleOf(line))).toPoint().y();
+    const QImage shown = Canvas()->viewport()->grab().toImage();
+    bool digit = false;
+    for (int x = 0; x < 40 && !digit; ++x) {
+        for (int dy = -3; dy <= 3 && !digit; ++dy) digit = shown.pixelColor(x, y + dy) == QColor(Qt::black);
+    }
+    QVERIFY2(digit, "no line number at the left edge of the view");
+}
+
+// The review of a big photo opens on a copy decoded small, with the lines where they lie
+// on the photo itself, and sharpens once the photo is read whole.
+void ReviewWindowTest::aShrunkCopyIsShownUntilThePhotoItselfComes() {
+    const tamrex::Expected<tamrex::PhotoPyramid> photo = tamrex::ReadReviewPhoto(count);
+    QVERIFY(photo);
+    tamrex::PhotoPyramid shrunk(photo->PhotoSize());
+    shrunk.Add(tamrex::HalfSize(photo->ForZoom(1)));
+    ReviewWindow early(count, shrunk, QStringLiteral("stack.jpg"));
+    early.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&early));
+    ReviewCanvas* canvas = early.Canvas();
+    QVERIFY(!canvas->Sharp());
+    const auto shownAt = [&](QPointF inPhoto) {
+        return canvas->viewport()->grab().toImage().pixelColor(canvas->View().ToScreen(inPhoto).toPoint());
+    };
+    const ReviewLine first = early.Edits().Lines()[0];
+    QCOMPARE(shownAt({kStripLeft + count.stripWidth * 2.0 / 3, MiddleOf(first)}), tamrex::LineColour(first.pass));
+    const QPointF board(kStripLeft + count.stripWidth / 2.0, (first.rows.bottom + tamrex::StripRows(count, 240).bottom) / 2.0);
+    const QColor before = shownAt(board);
+    QVERIFY(before.red() > 100 && before.green() > 100);  // the board, not the grey around the photo
+
+    early.ShowPhoto(*photo);
+    QVERIFY(canvas->Sharp());
+    QCOMPARE(canvas->Zoom(), tamrex::FitZoom(photo->PhotoSize(), canvas->viewport()->size()));
 }
 
 #include "ReviewWindowTest.moc"

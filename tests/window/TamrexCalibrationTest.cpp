@@ -6,8 +6,10 @@
 #include "window/PathText.h"
 #include "window/PictureBox.h"
 #include "window/ReviewWindow.h"
+#include "window/SettingsReplacement.h"
 #include "window/Tamrex.h"
 #include "tests/window/PictureMenuChoice.h"
+#include "tests/window/WindowWaits.h"
 #include "tests/window/WorkingFolder.h"
 
 #include <QApplication>
@@ -27,6 +29,7 @@ using tamrex::StationSettings;
 using tamrex::Tamrex;
 using tamrex::ToPath;
 using tamrex::testing::CountDirectly;
+using tamrex::testing::WaitUntilIdle;
 using tamrex::testing::WorkingFolder;
 
 namespace {
@@ -36,6 +39,8 @@ const QString kCalibrate = QStringLiteral("Calibrate from corrected photos");
 // No row can hold BDLINE dark pixels and the split is off: every photo counts 1.
 const QByteArray kPoorSettings = "BDLINE=1000\r\nTHRESHOLD=110\r\nPWIDTH=0\r\n";
 const QByteArray kThreeCorrections = "file,count,counted,when\r\na.jpg,5,1,t\r\nb.jpg,7,1,t\r\nc.jpg,9,1,t\r\n";
+// c.jpg holds 9 boards: no settings count all three.
+const QByteArray kOneWrongCount = "file,count,counted,when\r\na.jpg,5,1,t\r\nb.jpg,7,1,t\r\nc.jpg,20,1,t\r\n";
 
 CalibrationDialog* OpenDialog() {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
@@ -47,6 +52,12 @@ CalibrationDialog* OpenDialog() {
 QByteArray Content(const QString& file) {
     QFile in(file);
     return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray("(cannot be read)");
+}
+
+// The dated backups beside a settings file, oldest first.
+QStringList Backups(const QString& settingsFile) {
+    const QFileInfo file(settingsFile);
+    return QDir(file.absolutePath()).entryList({file.fileName() + QStringLiteral(".*.bak")}, QDir::Files, QDir::Name);
 }
 
 }  // namespace
@@ -64,6 +75,8 @@ private slots:
     void stoppingTheSearchChangesNothing_data();
     void stoppingTheSearchChangesNothing();
     void aSettingsFileThatCannotBeWrittenIsSaidAndTheFindingsStay();
+    void doubtsAboutTheSettingsFoundAreSaid();
+    void theOriginalSettingsAndTheLastFewAreKept();
 
 private:
     void OpenWindow(const QString& settingsFile);
@@ -98,11 +111,13 @@ void TamrexCalibrationTest::OpenWindow(const QString& settingsFile) {
     window = std::make_unique<Tamrex>(folder->path(), *settings, ToPath(settingsFile));
     window->show();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QVERIFY(WaitUntilIdle(*window));  // the corrections file is read off the window's thread
 }
 
 void TamrexCalibrationTest::Click(int row) {
     auto* list = window->findChild<QListWidget*>(QStringLiteral("File1"));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->visualItemRect(list->item(row)).center());
+    QVERIFY(WaitUntilIdle(*window));
 }
 
 CalibrationDialog* TamrexCalibrationTest::StartCalibration() {
@@ -116,10 +131,15 @@ void TamrexCalibrationTest::calibrationIsOfferedOnceThreeListedPhotosHaveAccepte
              QString());
     OpenWindow(folder->file(QStringLiteral("Tamrex.ini")));
     QVERIFY(!tamrex::testing::PictureMenuOffers(Image1(), kCalibrate));  // gone.jpg is not listed
+    // The greyed entry says what it waits for.
+    QVERIFY(tamrex::testing::ChooseFromPictureMenu(Image1(), kCalibrate + QStringLiteral(" (needs 3, 2 so far)")));
+    QVERIFY(!OpenDialog());
+    window->activateWindow();  // from the menu, as a window manager would
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
 
     Click(2);
     QTest::keyClick(window.get(), Qt::Key_F2);
-    auto* review = window->findChild<tamrex::ReviewWindow*>();
+    auto* review = tamrex::testing::WaitForReview();
     QVERIFY(review);
     QTest::mouseClick(review->findChild<QPushButton*>(QStringLiteral("Accept")), Qt::LeftButton);
     QVERIFY(tamrex::testing::PictureMenuOffers(Image1(), kCalibrate));
@@ -146,8 +166,10 @@ void TamrexCalibrationTest::theSearchRunsInTheBackgroundAndItsSettingsCountFromT
     QCOMPARE(Content(ini), kPoorSettings);  // nothing is written unasked
 
     QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("use")), Qt::LeftButton);
-    QVERIFY2(dialog->Status().contains(QStringLiteral("Tamrex.ini.bak")), qPrintable(dialog->Status()));
-    QCOMPARE(Content(ini + QStringLiteral(".bak")), kPoorSettings);
+    QCOMPARE(Backups(ini).size(), 1);
+    QVERIFY2(dialog->Status().contains(Backups(ini).front()), qPrintable(dialog->Status()));
+    QCOMPARE(Content(folder->file(Backups(ini).front())), kPoorSettings);
+    QCOMPARE(Content(ini + QStringLiteral(".original")), kPoorSettings);
     const tamrex::Expected<StationSettings> written = tamrex::LoadStationSettings(ToPath(ini));
     QVERIFY(written);
     QVERIFY2(findings.contains(QStringLiteral("Settings found: BDLINE=%1 THRESHOLD=%2 PWIDTH=%3")
@@ -155,11 +177,22 @@ void TamrexCalibrationTest::theSearchRunsInTheBackgroundAndItsSettingsCountFromT
                                    .arg(written->counter.threshold)
                                    .arg(written->counter.pWidth)),
              qPrintable(findings));
-    // The window counts with them at once, without a restart.
+    // The photo on show is counted again with them, and every count after, without a restart.
+    QVERIFY(WaitUntilIdle(*window));
+    QCOMPARE(Counted(), QStringLiteral("Detected 5 lines."));
     Click(1);
     QCOMPARE(Counted(), QStringLiteral("Detected 7 lines."));
-    Click(0);
-    QCOMPARE(Counted(), QStringLiteral("Detected 5 lines."));
+    dialog->close();
+
+    // A second search finds what is in use now: nothing is written, no backup made.
+    const QByteArray found = Content(ini);
+    dialog = StartCalibration();
+    QVERIFY(dialog);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->Searching(), kSearchPatienceMs);
+    QVERIFY2(dialog->Status().contains(QStringLiteral("nothing to write")), qPrintable(dialog->Status()));
+    QVERIFY(!dialog->findChild<QPushButton*>(QStringLiteral("use"))->isEnabled());
+    QCOMPARE(Content(ini), found);
+    QCOMPARE(Backups(ini).size(), 1);
     dialog->close();
 }
 
@@ -180,8 +213,10 @@ void TamrexCalibrationTest::aLinkedSettingsFileIsWrittenThroughAndStaysALink() {
     QVERIFY(QFileInfo(link).isSymLink());
     QCOMPARE(QFileInfo(link).symLinkTarget(), real);
     QVERIFY(Content(real) != kPoorSettings);
-    QCOMPARE(Content(real + QStringLiteral(".bak")), kPoorSettings);
-    QVERIFY(!QFile::exists(link + QStringLiteral(".bak")));
+    QCOMPARE(Backups(real).size(), 1);
+    QCOMPARE(Content(real + QStringLiteral(".original")), kPoorSettings);
+    QVERIFY(Backups(link).isEmpty());
+    QVERIFY(!QFile::exists(link + QStringLiteral(".original")));
     dialog->close();
 }
 
@@ -198,9 +233,9 @@ void TamrexCalibrationTest::stoppingTheSearchChangesNothing() {
     const QString ini = folder->file(QStringLiteral("Tamrex.ini"));
     const tamrex::Expected<StationSettings> inUse = tamrex::LoadStationSettings(ToPath(ini));
     QVERIFY(inUse);
-    std::vector<tamrex::KnownCount> known;
+    std::vector<tamrex::CorrectedPhoto> known;
     for (const auto& [name, boards] : {std::pair{"a.jpg", 5}, {"b.jpg", 7}, {"c.jpg", 9}})
-        known.push_back({folder->path() / name, boards});
+        known.push_back({{folder->path() / name, boards}, {}});
     CalibrationDialog dialog({known, *inUse, ToPath(ini)});
     dialog.show();
     QVERIFY(QTest::qWaitForWindowExposed(&dialog));
@@ -216,7 +251,8 @@ void TamrexCalibrationTest::stoppingTheSearchChangesNothing() {
     QVERIFY(!dialog.isVisible());
     QVERIFY2(dialog.Status().contains(QStringLiteral("stopped")), qPrintable(dialog.Status()));
     QCOMPARE(Content(ini), kPoorSettings);
-    QVERIFY(!QFile::exists(ini + QStringLiteral(".bak")));
+    QVERIFY(Backups(ini).isEmpty());
+    QVERIFY(!QFile::exists(ini + QStringLiteral(".original")));
 }
 
 void TamrexCalibrationTest::aSettingsFileThatCannotBeWrittenIsSaidAndTheFindingsStay() {
@@ -245,9 +281,42 @@ void TamrexCalibrationTest::aSettingsFileThatCannotBeWrittenIsSaidAndTheFindings
     QCOMPARE(folder->AddFile(QStringLiteral("station/Tamrex.ini"), kPoorSettings), QString());
     QTest::mouseClick(use, Qt::LeftButton);
     QVERIFY(!use->isEnabled());
-    Click(1);
-    QCOMPARE(Counted(), QStringLiteral("Detected 7 lines."));
+    QVERIFY(WaitUntilIdle(*window));
+    QCOMPARE(Counted(), QStringLiteral("Detected 5 lines."));
     dialog->close();
+}
+
+// The same doubts as the command line prints, in the same words: here, a count given wrong.
+void TamrexCalibrationTest::doubtsAboutTheSettingsFoundAreSaid() {
+    QCOMPARE(folder->AddFile(QString::fromLatin1(tamrex::kCorrectionsFileName), kOneWrongCount), QString());
+    OpenWindow(folder->file(QStringLiteral("Tamrex.ini")));
+    CalibrationDialog* dialog = StartCalibration();
+    QVERIFY(dialog);
+    QTRY_VERIFY_WITH_TIMEOUT(!dialog->Searching(), kSearchPatienceMs);
+    const QString findings = dialog->findChild<QLabel*>(QStringLiteral("findings"))->text();
+    QVERIFY2(findings.contains(QStringLiteral("Warning: No settings count every photo exactly; the best count 2 of 3")),
+             qPrintable(findings));
+    QVERIFY2(dialog->Status().contains(QStringLiteral("Mind the warnings")), qPrintable(dialog->Status()));
+    dialog->close();
+}
+
+// The file before the first change stays for good; of the dated backups, the last few.
+void TamrexCalibrationTest::theOriginalSettingsAndTheLastFewAreKept() {
+    const QString ini = folder->file(QStringLiteral("Tamrex.ini"));
+    StationSettings settings{tamrex::testing::TestSettings(), std::nullopt};
+    const int changes = int(tamrex::kKeptBackups) + 2;
+    for (int change = 0; change < changes; ++change) {
+        settings.counter.bdLine = static_cast<std::int16_t>(100 + change);
+        const std::string stamp = "2024-12-07_10-15-0" + std::to_string(change);
+        const tamrex::Expected<std::filesystem::path> backup = tamrex::ReplaceSettingsFile(ToPath(ini), settings, {}, stamp);
+        QVERIFY2(backup, backup ? "" : backup.error().message.c_str());
+    }
+    QCOMPARE(Content(ini + QStringLiteral(".original")), kPoorSettings);
+    const QStringList kept = Backups(ini);
+    QCOMPARE(kept.size(), int(tamrex::kKeptBackups));
+    QCOMPARE(kept.front(), QStringLiteral("Tamrex.ini.2024-12-07_10-15-02.bak"));
+    QVERIFY2(Content(folder->file(kept.back())).contains("BDLINE=105"), Content(folder->file(kept.back())).constData());
+    QVERIFY(Content(ini).contains("BDLINE=106"));
 }
 
 QTEST_MAIN(TamrexCalibrationTest)

@@ -2,20 +2,29 @@
 // at start, F5 for photos taken since, Enter or a click to count again, whole names in
 // tooltips, and Down into a list where nothing is selected.
 
+#include "window/NoticeBoard.h"
 #include "window/PathText.h"
 #include "window/PictureBox.h"
 #include "window/ReviewWindow.h"
 #include "window/StartTamrex.h"
 #include "window/Tamrex.h"
 #include "window/WindowCommandLine.h"
+#include "tests/window/WindowWaits.h"
 #include "tests/window/WorkingFolder.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QDropEvent>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
+#include <QUrl>
 
 #include <memory>
 
@@ -28,6 +37,7 @@ using tamrex::ToPath;
 using tamrex::WindowStart;
 using tamrex::testing::CountDirectly;
 using tamrex::testing::TestSettings;
+using tamrex::testing::WaitUntilIdle;
 using tamrex::testing::WorkingFolder;
 
 namespace {
@@ -56,6 +66,10 @@ private slots:
     void downIntoAListWithNothingSelectedCountsTheFirstPhoto();
     void namesThatAreNotUtf8AreListedAndCountedAndPipesAreNot();
     void aPhotoBiggerThanTheBoxIsShownShrunk();
+    void anotherFolderIsOpenedByCtrlOOrByDroppingItOrAPhoto_data();
+    void anotherFolderIsOpenedByCtrlOOrByDroppingItOrAPhoto();
+    void theMenuKeyShiftF10AndF1Answer_data();
+    void theMenuKeyShiftF10AndF1Answer();
 
 private:
     void Show(std::unique_ptr<Tamrex> opened);
@@ -64,6 +78,10 @@ private:
     QString Text(const char* label) const { return window->findChild<QLabel*>(QLatin1String(label))->text(); }
     QString SelectedName() const;
     QString LineMap() const { return folder->file(QStringLiteral("test.bmp")); }
+    QString Notices() const {
+        return window->findChild<tamrex::NoticeBoard*>(QStringLiteral("Notices"))->Messages().join(QLatin1Char('\n'));
+    }
+    void Drop(const QString& path);
 
     std::unique_ptr<WorkingFolder> folder;
     std::unique_ptr<Tamrex> window;
@@ -86,6 +104,7 @@ void TamrexConveniencesTest::Show(std::unique_ptr<Tamrex> opened) {
     QVERIFY(window);
     window->show();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QVERIFY(WaitUntilIdle(*window));  // the photo given at start, if one was
 }
 
 QString TamrexConveniencesTest::SelectedName() const {
@@ -152,7 +171,7 @@ void TamrexConveniencesTest::aPhotoGivenThatIsNotListedIsSaid() {
     QVERIFY2(opening.window, qPrintable(opening.error));
     Show(std::move(opening.window));
     QVERIFY(SelectedName().isEmpty());
-    const QString notice = window->findChild<tamrex::PictureBox*>(QStringLiteral("Image2"))->notice();
+    const QString notice = Notices();
     QVERIFY2(notice.contains(QStringLiteral("'c.png'")) && notice.contains(QStringLiteral(".jpg")), qPrintable(notice));
 }
 
@@ -169,7 +188,7 @@ void TamrexConveniencesTest::theBoardThicknessOfTheSettingsFileReachesTheCheck()
         QVERIFY2(opening.window, qPrintable(opening.error));
         Show(std::move(opening.window));
         QTest::keyClick(window.get(), Qt::Key_F2);
-        auto* review = window->findChild<tamrex::ReviewWindow*>();
+        auto* review = tamrex::testing::WaitForReview();
         QVERIFY(review);
         const double boards = counted->stripHeight / (thickness > 0 ? thickness : 16.0);
         const QString check = review->findChild<QLabel*>(QStringLiteral("check"))->text();
@@ -182,6 +201,7 @@ void TamrexConveniencesTest::theBoardThicknessOfTheSettingsFileReachesTheCheck()
 void TamrexConveniencesTest::f5ListsPhotosAddedSinceAndKeepsTheSelection() {
     OpenWindow();
     List()->setCurrentRow(1);
+    QVERIFY(WaitUntilIdle(*window));
     QCOMPARE(Text("vTotalCount"), QStringLiteral("7"));
     QCOMPARE(folder->AddStackPhoto(QStringLiteral("IMG_20241207_101500.jpg"), 6), QString());
     QCOMPARE(folder->AddStackPhoto(QStringLiteral("0.jpg"), 4), QString());
@@ -189,6 +209,7 @@ void TamrexConveniencesTest::f5ListsPhotosAddedSinceAndKeepsTheSelection() {
     QVERIFY(QFile::remove(LineMap()));
 
     QTest::keyClick(window.get(), Qt::Key_F5);
+    QVERIFY(!window->Busy());
     QStringList listed;
     for (int row = 0; row < List()->count(); ++row) listed << List()->item(row)->text();
     QCOMPARE(listed, QStringList({"0.jpg", "b.jpg", "IMG_20241207_101500.jpg"}));
@@ -198,6 +219,7 @@ void TamrexConveniencesTest::f5ListsPhotosAddedSinceAndKeepsTheSelection() {
     QCOMPARE(Text("vTotalCount"), QStringLiteral("7"));
 
     List()->setCurrentRow(2);
+    QVERIFY(WaitUntilIdle(*window));
     QCOMPARE(Text("vTotalCount"), QStringLiteral("6"));
 }
 
@@ -212,6 +234,7 @@ void TamrexConveniencesTest::enterOrAClickOnTheSelectedEntryCountsItAgain() {
     OpenWindow();
     const QPoint onB = List()->visualItemRect(List()->item(1)).center();
     QTest::mouseClick(List()->viewport(), Qt::LeftButton, Qt::NoModifier, onB);
+    QVERIFY(WaitUntilIdle(*window));
     QVERIFY(QFile::remove(LineMap()));
     QTest::mouseClick(window->findChild<QPushButton*>(QStringLiteral("cmdReset")), Qt::LeftButton);
     QCOMPARE(Text("vTotalCount"), QStringLiteral("0"));
@@ -222,6 +245,7 @@ void TamrexConveniencesTest::enterOrAClickOnTheSelectedEntryCountsItAgain() {
     } else {
         QTest::mouseClick(List()->viewport(), Qt::LeftButton, Qt::NoModifier, onB);
     }
+    QVERIFY(WaitUntilIdle(*window));
     QVERIFY(QFile::exists(LineMap()));
     QCOMPARE(Text("vTotalCount"), QStringLiteral("7"));
     QCOMPARE(SelectedName(), QStringLiteral("b.jpg"));
@@ -244,9 +268,11 @@ void TamrexConveniencesTest::downIntoAListWithNothingSelectedCountsTheFirstPhoto
     QCOMPARE(QApplication::focusWidget(), List());
     QVERIFY(SelectedName().isEmpty());
     QTest::keyClick(List(), Qt::Key_Down);
+    QVERIFY(WaitUntilIdle(*window));
     QCOMPARE(SelectedName(), QStringLiteral("a.jpg"));
     QCOMPARE(Text("vTotalCount"), QStringLiteral("5"));
     QTest::keyClick(List(), Qt::Key_Down);
+    QVERIFY(WaitUntilIdle(*window));
     QCOMPARE(SelectedName(), QStringLiteral("b.jpg"));
     QCOMPARE(Text("vTotalCount"), QStringLiteral("7"));
 }
@@ -262,6 +288,7 @@ void TamrexConveniencesTest::namesThatAreNotUtf8AreListedAndCountedAndPipesAreNo
     OpenWindow();
     QCOMPARE(List()->count(), 3);
     List()->setCurrentRow(2);
+    QVERIFY(WaitUntilIdle(*window));
     QCOMPARE(Text("vTotalCount"), QStringLiteral("7"));
     QVERIFY(Text("Label3").startsWith(QLatin1String("Detected")));
 }
@@ -270,8 +297,101 @@ void TamrexConveniencesTest::aPhotoBiggerThanTheBoxIsShownShrunk() {
     QCOMPARE(folder->AddStackPhoto(QStringLiteral("c.jpg"), 5, 3000, 2400), QString());
     OpenWindow();
     List()->setCurrentRow(2);
+    QVERIFY(WaitUntilIdle(*window));
     const QImage shown = window->findChild<tamrex::PictureBox*>(QStringLiteral("Image2"))->picture();
-    QCOMPARE(shown.size(), QSize(2048, 1638));
+    QCOMPARE(shown.size(), QSize(1500, 1200));  // decoded at half its size
+}
+
+void TamrexConveniencesTest::Drop(const QString& path) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    const QPoint at = window->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(window.get(), &drop);
+}
+
+void TamrexConveniencesTest::anotherFolderIsOpenedByCtrlOOrByDroppingItOrAPhoto_data() {
+    QTest::addColumn<QString>("way");
+    QTest::newRow("Ctrl+O") << "Ctrl+O";
+    QTest::newRow("a folder dropped") << "folder";
+    QTest::newRow("a photo dropped") << "photo";
+}
+
+// What was on show belongs to the first folder and goes; the folder in use is shown.
+void TamrexConveniencesTest::anotherFolderIsOpenedByCtrlOOrByDroppingItOrAPhoto() {
+    QFETCH(QString, way);
+    WorkingFolder other;
+    QCOMPARE(other.AddStackPhoto(QStringLiteral("photo_10.jpg"), 9), QString());
+    QCOMPARE(other.AddStackPhoto(QStringLiteral("photo_2.JPEG"), 6), QString());
+    OpenWindow();
+    List()->setCurrentRow(1);
+    QVERIFY(WaitUntilIdle(*window));
+    const QString otherFolder = tamrex::ToText(other.path());
+
+    if (way == QLatin1String("Ctrl+O")) {
+        QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
+        auto* dialog = window->findChild<QFileDialog*>(QStringLiteral("OpenFolderDialog"));
+        QVERIFY(dialog);
+        dialog->selectFile(otherFolder);
+        QMetaObject::invokeMethod(dialog, "accept");
+    } else if (way == QLatin1String("folder")) {
+        Drop(otherFolder);
+    } else {
+        Drop(other.file(QStringLiteral("photo_10.jpg")));
+    }
+    QVERIFY(WaitUntilIdle(*window));
+    QStringList listed;
+    for (int row = 0; row < List()->count(); ++row) listed << List()->item(row)->text();
+    QCOMPARE(listed, QStringList({"photo_2.JPEG", "photo_10.jpg"}));
+    const auto* shownFolder = window->findChild<QLabel*>(QStringLiteral("Folder"));
+    QVERIFY2(shownFolder->toolTip().contains(otherFolder), qPrintable(shownFolder->toolTip()));
+    if (way == QLatin1String("photo")) {
+        QCOMPARE(SelectedName(), QStringLiteral("photo_10.jpg"));
+        QCOMPARE(Text("vTotalCount"), QStringLiteral("9"));
+        QVERIFY(QFile::exists(other.file(QStringLiteral("test.bmp"))));
+    } else {
+        QVERIFY(SelectedName().isEmpty());
+        QCOMPARE(Text("vTotalCount"), QStringLiteral("0"));
+        QVERIFY(Text("Label3").isEmpty());
+        QVERIFY(window->findChild<tamrex::PictureBox*>(QStringLiteral("Image1"))->picture().isNull());
+    }
+
+    // An empty folder says so.
+    QTemporaryDir empty;
+    Drop(empty.path());
+    QCOMPARE(List()->count(), 0);
+    QVERIFY2(Notices().contains(QStringLiteral("No JPEG photos")), qPrintable(Notices()));
+}
+
+void TamrexConveniencesTest::theMenuKeyShiftF10AndF1Answer_data() {
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Menu") << int(Qt::Key_Menu) << int(Qt::NoModifier);
+    QTest::newRow("Shift+F10") << int(Qt::Key_F10) << int(Qt::ShiftModifier);
+    QTest::newRow("F1") << int(Qt::Key_F1) << int(Qt::NoModifier);
+}
+
+// From the list, where the focus is while photos are chosen.
+void TamrexConveniencesTest::theMenuKeyShiftF10AndF1Answer() {
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    OpenWindow();
+    List()->setFocus();
+    QTest::keyClick(List(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    if (key == Qt::Key_F1) {
+        auto* help = window->findChild<QMessageBox*>(QStringLiteral("Help"));
+        QVERIFY(help);
+        QTRY_VERIFY(help->isVisible());
+        QVERIFY(help->text().contains(QStringLiteral("F2")));
+        help->close();
+        return;
+    }
+    QTRY_VERIFY(qobject_cast<QMenu*>(QApplication::activePopupWidget()));
+    QCOMPARE(QApplication::activePopupWidget()->objectName(), QStringLiteral("PictureMenu"));
+    QApplication::activePopupWidget()->close();
 }
 
 #include "TamrexConveniencesTest.moc"

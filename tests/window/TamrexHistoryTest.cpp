@@ -8,6 +8,7 @@
 #include "window/ReviewCanvas.h"
 #include "window/ReviewWindow.h"
 #include "window/Tamrex.h"
+#include "tests/window/WindowWaits.h"
 #include "tests/window/WorkingFolder.h"
 
 #include <QApplication>
@@ -33,14 +34,11 @@ using tamrex::Tamrex;
 using tamrex::testing::TestStation;
 using tamrex::testing::WorkingFolder;
 
-namespace {
+using tamrex::testing::OpenReview;
+using tamrex::testing::WaitForReview;
+using tamrex::testing::WaitUntilIdle;
 
-ReviewWindow* OpenReview() {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (auto* review = qobject_cast<ReviewWindow*>(widget); review && review->isVisible()) return review;
-    }
-    return nullptr;
-}
+namespace {
 
 QString Run(const QString& program, const QStringList& arguments) {
     QProcess process;
@@ -78,6 +76,7 @@ void TamrexHistoryTest::init() {
     window->RecordCountsIn(folder->path() / "counts.sqlite");
     window->show();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    QVERIFY(WaitUntilIdle(*window));
 }
 
 void TamrexHistoryTest::cleanup() {
@@ -87,15 +86,18 @@ void TamrexHistoryTest::cleanup() {
 
 void TamrexHistoryTest::CountAndCorrect() {
     window->SelectPhoto(QStringLiteral("b.jpg"));
+    QVERIFY(WaitUntilIdle(*window));
     window->SelectPhoto(QStringLiteral("a.jpg"));
+    QVERIFY(WaitUntilIdle(*window));
     QTest::keyClick(window.get(), Qt::Key_F2);
-    ReviewWindow* review = OpenReview();
+    ReviewWindow* review = WaitForReview();
     QVERIFY(review);
     QVERIFY(QTest::qWaitForWindowExposed(review));
     const tamrex::ReviewLine bottom = review->Edits().Lines().front();
     QTest::mouseClick(review->Canvas()->viewport(), Qt::LeftButton, Qt::NoModifier,
                       review->Canvas()->View().ToScreen(QPointF(100, bottom.rows.top)).toPoint());
     QTest::mouseClick(review->findChild<QPushButton*>(QStringLiteral("Accept")), Qt::LeftButton);
+    QVERIFY(WaitUntilIdle(*window));
     window->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(window.get()));
 }
@@ -136,7 +138,7 @@ void TamrexHistoryTest::countsAndAcceptedCorrectionsAreRecordedAndListed() {
     emit table->cellDoubleClicked(2, 0);
     QCOMPARE(chosen.size(), 1);
     QCOMPARE(chosen.first().first().toString(), QStringLiteral("b.jpg"));
-    QVERIFY(OpenReview());  // b.jpg counted again and under review
+    QVERIFY(WaitForReview());  // b.jpg counted again and under review
     OpenReview()->reject();
 }
 

@@ -3,10 +3,12 @@
 
 #include "image/LoadPhoto.h"
 #include "overlay/LineOverlay.h"
+#include "window/NoticeBoard.h"
 #include "window/PathText.h"
 #include "window/PictureBox.h"
 #include "window/Tamrex.h"
 #include "tests/window/PictureMenuChoice.h"
+#include "tests/window/WindowWaits.h"
 #include "tests/window/WorkingFolder.h"
 
 #include <QDir>
@@ -45,6 +47,9 @@ private:
     void Click(int row);
     void RightClickImage1();
     PictureBox* Image1() const { return window->findChild<PictureBox*>(QStringLiteral("Image1")); }
+    QString Notices() const {
+        return window->findChild<tamrex::NoticeBoard*>(QStringLiteral("Notices"))->Messages().join(QLatin1Char('\n'));
+    }
     QString LineMap() const { return folder->file(QStringLiteral("test.bmp")); }
 
     std::unique_ptr<WorkingFolder> folder;
@@ -108,12 +113,14 @@ void TamrexOverlayTest::OpenWindow() {
     window = std::make_unique<Tamrex>(folder->path(), TestStation());
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+    QVERIFY(tamrex::testing::WaitUntilIdle(*window));
 }
 
 void TamrexOverlayTest::Click(int row) {
     auto* list = window->findChild<QListWidget*>(QStringLiteral("File1"));
     const QPoint centre = list->visualItemRect(list->item(row)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+    QVERIFY(tamrex::testing::WaitUntilIdle(*window));
 }
 
 // The entry names what it will show next.
@@ -122,6 +129,7 @@ void TamrexOverlayTest::RightClickImage1() {
                               ? QStringLiteral("Show the line map")
                               : QStringLiteral("Show lines on the photo");
     QVERIFY(tamrex::testing::ChooseFromPictureMenu(Image1(), entry));
+    QVERIFY(tamrex::testing::WaitUntilIdle(*window));  // the lines are drawn off the window's thread
 }
 
 void TamrexOverlayTest::aRightClickShowsTheLinesOverThePhoto() {
@@ -135,7 +143,7 @@ void TamrexOverlayTest::aRightClickShowsTheLinesOverThePhoto() {
     RightClickImage1();
     const QImage shown = Image1()->picture();
     QCOMPARE(Difference(shown, expected.picture.get()), QString());
-    QVERIFY(Image1()->notice().isEmpty());
+    QVERIFY(Notices().isEmpty());
     // Not the photo alone: the middle of a line wears the colour of the pass that found it.
     const CountResult& count = expected.count;
     int pass = 1;
@@ -186,7 +194,7 @@ void TamrexOverlayTest::aRightClickWithNoCountOnShowDoesNothing() {
     OpenWindow();
     RightClickImage1();
     QVERIFY(Image1()->picture().isNull());
-    QVERIFY(Image1()->notice().isEmpty());
+    QVERIFY(Notices().isEmpty());
 
     // The earlier count must not come back over the failed one.
     Click(0);
@@ -195,7 +203,7 @@ void TamrexOverlayTest::aRightClickWithNoCountOnShowDoesNothing() {
     QVERIFY(Image1()->picture().isNull());
     RightClickImage1();
     QVERIFY(Image1()->picture().isNull());
-    QVERIFY(Image1()->notice().isEmpty());
+    QVERIFY(Notices().isEmpty());
 }
 
 void TamrexOverlayTest::aPhotoChangedSinceItsCountKeepsTheLineMap_data() {
@@ -215,12 +223,12 @@ void TamrexOverlayTest::aPhotoChangedSinceItsCountKeepsTheLineMap() {
 
     RightClickImage1();
     QCOMPARE(Image1()->picture(), QImage(LineMap()));
-    QVERIFY2(Image1()->notice().contains(folder->file(photo)), qPrintable(Image1()->notice()));
+    QVERIFY2(Notices().contains(folder->file(photo)), qPrintable(Notices()));
     // Put right, the photo shows its lines at the next right-click.
     if (!removed) QVERIFY(QFile::remove(folder->file(photo)));
     QCOMPARE(folder->AddStackPhoto(photo, 7), QString());
     RightClickImage1();
-    QVERIFY(Image1()->notice().isEmpty());
+    QVERIFY(Notices().isEmpty());
     QCOMPARE(Difference(Image1()->picture(), ExpectedOverlay(folder->file(photo)).picture.get()),
              QString());
 }

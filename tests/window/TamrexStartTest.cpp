@@ -4,6 +4,7 @@
 #include "window/PathText.h"
 #include "window/StartTamrex.h"
 #include "window/Tamrex.h"
+#include "tests/window/WindowWaits.h"
 #include "tests/window/WorkingFolder.h"
 
 #include <QApplication>
@@ -119,6 +120,7 @@ void TamrexStartTest::theWindowCountsWithTheSettingsOfTheFile() {
     const auto opening = OpenTamrex({folder->path(), {}, folder->path() / "Tamrex.ini"});
     QVERIFY2(opening.window, qPrintable(opening.error));
     opening.window->findChild<QListWidget*>(QStringLiteral("File1"))->setCurrentRow(0);
+    QVERIFY(tamrex::testing::WaitUntilIdle(*opening.window));
 
     // Settings left at zero would find no stack at all; these count the photo.
     QTemporaryDir elsewhere;
