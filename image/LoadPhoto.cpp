@@ -1,6 +1,7 @@
 #include "image/LoadPhoto.h"
 
 #include "base/RegularFile.h"
+#include "base/StageMark.h"
 #include "image/DecoderInput.h"
 #include "image/ExifOrientation.h"
 #include "image/ImageLibrary.h"
@@ -86,14 +87,20 @@ Expected<LoadedPhoto> LoadFromBytes(const std::string& file, std::uint64_t pixel
     if (structure->frame.arithmetic && structure->end == JpegEnd::kInsideScanData)
         return Fail("the file ends inside its picture data without an end marker, and its arithmetic coding "
                     "hides whether it was cut: copy the photo again from where it came from");
+    StageDone("structure walk");
+    const std::string input = BuildDecoderInput(file, *structure);
+    StageDone("decoder input");
     LoadedPhoto loaded;
     std::string decoderWarning;
-    Expected<BitmapHandle> bitmap = Decode(BuildDecoderInput(file, *structure), decoderWarning);
+    Expected<BitmapHandle> bitmap = Decode(input, decoderWarning);
     if (!bitmap) return tl::unexpected(bitmap.error());
+    StageDone("decode");
     loaded.bitmap = std::move(*bitmap);
     loaded.warning = StructureWarnings(*structure);
     AddWarning(loaded.warning, decoderWarning);
-    return Upright(std::move(loaded), file, *structure);
+    Expected<LoadedPhoto> upright = Upright(std::move(loaded), file, *structure);
+    StageDone("orientation");
+    return upright;
 }
 
 }  // namespace
@@ -103,6 +110,7 @@ Expected<LoadedPhoto> LoadJpeg(const std::filesystem::path& photo, std::uint64_t
     TakeLibraryMessages();
     const Expected<std::string> file = ReadRegularFile(photo, kMostPhotoBytes, "photo");
     if (!file) return tl::unexpected(file.error());
+    StageDone("read file");
     return LoadFromBytes(*file, pixelLimit);
 }
 
