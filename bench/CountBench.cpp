@@ -17,6 +17,7 @@
 #include <iostream>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -34,9 +35,12 @@ double Median(std::vector<double> values) {
 }
 
 // The processor time of each stage of every round, by stage, in the order the stages
-// first ended. Under callgrind each stage's instructions go to a dump of its own.
+// first ended. Under callgrind each stage's instructions go to a dump of its own, named
+// "WHAT: STAGE", unless `what` is empty.
 class StageTimes : public tamrex::StageListener {
 public:
+    explicit StageTimes(std::string what = {}) : what_(std::move(what)) {}
+
     void Start() {
         CALLGRIND_ZERO_STATS;
         last_ = ProcessorMilliseconds();
@@ -47,7 +51,10 @@ public:
         const std::string name(stage);
         if (!times_.contains(name)) order_.push_back(name);
         times_[name].push_back(now - last_);
-        CALLGRIND_DUMP_STATS_AT(name.c_str());
+        if (!what_.empty()) {
+            const std::string dump = what_ + ": " + name;
+            CALLGRIND_DUMP_STATS_AT(dump.c_str());
+        }
         last_ = ProcessorMilliseconds();
     }
 
@@ -62,6 +69,7 @@ public:
     }
 
 private:
+    std::string what_;
     double last_ = 0;
     std::vector<std::string> order_;
     std::map<std::string, std::vector<double>> times_;
@@ -164,7 +172,7 @@ int main(int argc, char** argv) {
             return 1;
         }
         const Strip strip{first->stripWidth, first->stripHeight};
-        StageTimes floorTimes, countTimes;
+        StageTimes floorTimes("floor"), countTimes("count");
         for (int round = 0; round < rounds; ++round) {
             Floor(photo, settings->threshold, strip, floorMap, floorTimes);
             (void)Count(counter, request, countTimes);

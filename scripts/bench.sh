@@ -58,8 +58,8 @@ fi
   --quality 92 "$scratch/stack-4032x3024.jpg"
 printf 'BDLINE=320\r\nTHRESHOLD=110\r\nPWIDTH=24\r\n' > "$scratch/small.ini"
 printf 'BDLINE=1600\r\nTHRESHOLD=110\r\nPWIDTH=68\r\n' > "$scratch/phone.ini"
-for i in $(seq -w 1 40); do
-  "$bin/tamrex-make-photo" --width 800 --height 576 --boards 20 --seed "$i" "$scratch/batch-small-$i.jpg"
+for i in $(seq 1 40); do
+  "$bin/tamrex-make-photo" --width 800 --height 576 --boards 20 --seed "$i" "$scratch/batch-small-$(printf %02d "$i").jpg"
 done
 for i in $(seq 1 8); do
   "$bin/tamrex-make-photo" --width 4032 --height 3024 --boards 40 --board-rows 60 --gap-rows 8 --quality 92 \
