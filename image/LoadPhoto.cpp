@@ -2,22 +2,16 @@
 
 #include "base/RegularFile.h"
 #include "base/StageMark.h"
+#include "image/DecodeJpeg.h"
 #include "image/DecoderInput.h"
 #include "image/ExifOrientation.h"
-#include "image/ImageLibrary.h"
 #include "image/JpegStructure.h"
 #include "image/TurnUpright.h"
 
 #include <cstdio>
-#include <memory>
 
 namespace tamrex {
 namespace {
-
-struct MemoryCloser {
-    void operator()(FIMEMORY* memory) const noexcept { FreeImage_CloseMemory(memory); }
-};
-using MemoryHandle = std::unique_ptr<FIMEMORY, MemoryCloser>;
 
 std::string Megapixels(std::uint64_t pixels) {
     char text[32];
@@ -32,25 +26,6 @@ Outcome CheckSize(const JpegFrame& frame, std::uint64_t pixelLimit) {
     return Fail("it is " + std::to_string(width) + " x " + std::to_string(height) + " pixels (" +
                 Megapixels(width * height) + " megapixels), more than the limit of " + Megapixels(pixelLimit) +
                 " megapixels; scale the photo down, or raise the limit if it really is that big");
-}
-
-// With the stream cleaned, the decoder's warnings can only concern the picture data;
-// these two say that it stopped before the picture was whole.
-bool EndsEarly(const std::string& messages) {
-    return messages.find("premature end of data segment") != std::string::npos ||
-           messages.find("Premature end of JPEG file") != std::string::npos;
-}
-
-Expected<BitmapHandle> Decode(const std::string& stream, std::string& warning) {
-    MemoryHandle memory(FreeImage_OpenMemory(reinterpret_cast<BYTE*>(const_cast<char*>(stream.data())),
-                                             static_cast<DWORD>(stream.size())));
-    if (!memory) return Fail("not enough memory to read it");
-    BitmapHandle bitmap(FreeImage_LoadFromMemory(FIF_JPEG, memory.get(), JPEG_DEFAULT));
-    std::string messages = TakeLibraryMessages();
-    if (!bitmap) return Fail(messages.empty() ? "the JPEG decoder could not read it" : messages);
-    if (EndsEarly(messages)) return Fail("the file is damaged: its picture data ends early (" + messages + ")");
-    warning = std::move(messages);
-    return bitmap;
 }
 
 void AddWarning(std::string& warnings, const std::string& warning) {
@@ -88,11 +63,11 @@ Expected<LoadedPhoto> LoadFromBytes(const std::string& file, std::uint64_t pixel
         return Fail("the file ends inside its picture data without an end marker, and its arithmetic coding "
                     "hides whether it was cut: copy the photo again from where it came from");
     StageDone("structure walk");
-    const std::string input = BuildDecoderInput(file, *structure);
+    const DecoderInput input = BuildDecoderInput(file, *structure);
     StageDone("decoder input");
     LoadedPhoto loaded;
     std::string decoderWarning;
-    Expected<BitmapHandle> bitmap = Decode(input, decoderWarning);
+    Expected<BitmapHandle> bitmap = DecodeJpeg(input, decoderWarning);
     if (!bitmap) return tl::unexpected(bitmap.error());
     StageDone("decode");
     loaded.bitmap = std::move(*bitmap);
@@ -106,8 +81,6 @@ Expected<LoadedPhoto> LoadFromBytes(const std::string& file, std::uint64_t pixel
 }  // namespace
 
 Expected<LoadedPhoto> LoadJpeg(const std::filesystem::path& photo, std::uint64_t pixelLimit) {
-    EnsureImageLibrary();
-    TakeLibraryMessages();
     const Expected<std::string> file = ReadRegularFile(photo, kMostPhotoBytes, "photo");
     if (!file) return tl::unexpected(file.error());
     StageDone("read file");

@@ -2,6 +2,7 @@
 // spoiled the ways photos arrive spoiled; decoded by FreeImage as the photo loader does.
 #include "image/DecoderInput.h"
 #include "image/Bitmap.h"
+#include "image/DecodeJpeg.h"
 #include "image/ExifOrientation.h"
 #include "image/ImageLibrary.h"
 #include "image/JpegStructure.h"
@@ -77,7 +78,7 @@ JpegStructure Structure(const std::string& file) {
     return structure ? std::move(*structure) : JpegStructure{};
 }
 
-std::string Clean(const std::string& file) { return BuildDecoderInput(file, Structure(file)); }
+std::string Clean(const std::string& file) { return BuildDecoderInput(file, Structure(file)).Copy(); }
 
 ::testing::AssertionResult SamePixels(FIBITMAP* expected, FIBITMAP* actual) {
     if (!expected || !actual) return ::testing::AssertionFailure() << "a picture is missing";
@@ -209,6 +210,31 @@ TEST_F(DecoderInput, DecodesToExactlyThePixelsOfTheFile) {
     }
 }
 
+// The stream is read from pieces of the file with bytes written anew between them; read
+// in any chunks, it is the stream as one string, and the decoder sees exactly that.
+TEST_F(DecoderInput, IsReadFromItsPiecesAsFromOneStream) {
+    std::string zeroed = baseline_;  // a sequential scan whose fields the input writes anew
+    const std::size_t scanHeaderEnd = ScanOffsets(zeroed)[0] + 2 + SegmentLength(zeroed, ScanOffsets(zeroed)[0]);
+    zeroed.replace(scanHeaderEnd - 3, 3, std::string(3, '\0'));
+    for (const auto& [file, intact] : {std::pair{zeroed, baseline_}, std::pair{progressive_, progressive_}}) {
+        const std::string spoiled = AfterStart(WithoutEnd(file), Metadata() + "stray") + Segment(0xFE, "last") +
+                                    kEoiBytes + "trailing preview";
+        const tamrex::DecoderInput input = BuildDecoderInput(spoiled, Structure(spoiled));
+        ASSERT_EQ(input.Copy(), intact);
+        for (std::size_t chunk : {1, 3, 4096}) {
+            std::string read;
+            char buffer[4096];
+            for (std::size_t got; (got = input.Read(read.size(), buffer, chunk)) > 0;) read.append(buffer, got);
+            EXPECT_EQ(read, intact) << "in chunks of " << chunk;
+        }
+        std::string warning;
+        const Expected<BitmapHandle> decoded = DecodeJpeg(input, warning);
+        ASSERT_TRUE(decoded) << decoded.error().message;
+        EXPECT_EQ(warning, "");
+        EXPECT_TRUE(SamePixels(Decode(intact).bitmap.get(), decoded->get()));
+    }
+}
+
 TEST_F(DecoderInput, ACompletePhotoLackingOnlyItsEndMarkerDecodesWithoutAWarning) {
     for (const std::string& file : {baseline_, progressive_}) {
         EXPECT_EQ(Structure(WithoutEnd(file)).end, JpegEnd::kInsideScanData);
@@ -274,7 +300,7 @@ TEST_F(DecoderInput, AProgressiveFileCutBetweenScansDecodesSilentlyButShowsItsGa
         const std::string cut = progressive_.substr(0, ScanOffsets(progressive_)[kept]);
         const JpegStructure structure = Structure(cut);
         EXPECT_TRUE(structure.unsentCoefficient) << kept << " scans";
-        EXPECT_EQ(Decode(BuildDecoderInput(cut, structure)).messages, "") << kept << " scans";
+        EXPECT_EQ(Decode(BuildDecoderInput(cut, structure).Copy()).messages, "") << kept << " scans";
     }
     EXPECT_FALSE(Structure(progressive_).unsentCoefficient);
 }
@@ -287,7 +313,7 @@ TEST_F(DecoderInput, ExifClaiming65535EntriesNeverReachesTheLibrary) {
     const JpegStructure structure = Structure(file);
     ASSERT_TRUE(structure.exif);
     EXPECT_EQ(ReadExifOrientation(std::string_view(file).substr(structure.exif->offset, structure.exif->size)), 6);
-    const std::string clean = BuildDecoderInput(file, structure);
+    const std::string clean = BuildDecoderInput(file, structure).Copy();
     EXPECT_EQ(clean, baseline_);
     EXPECT_TRUE(SamePixels(Decode(baseline_).bitmap.get(), Decode(clean).bitmap.get()));
 }
