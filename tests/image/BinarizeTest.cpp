@@ -45,19 +45,32 @@ TEST(ThresholdPhoto, MatchesTheLibraryForEveryColourAtEveryLevelThatMatters) {
     }
 }
 
-TEST(ThresholdPhoto, MatchesTheLibraryOnGreyPicturesOfAnyWidth) {
-    for (unsigned width : {1u, 7u, 8u, 9u, 33u}) {
-        BitmapHandle grey(FreeImage_Allocate(width, 256, 8));
-        RGBQUAD* palette = FreeImage_GetPalette(grey.get());
+// Rows are done sixteen pixels at a time where the processor can and pixel by pixel for
+// the rest, so every width from none to two sixteens and some over.
+BitmapHandle PictureOfWidth(unsigned width, unsigned bitsPerPixel) {
+    BitmapHandle picture(FreeImage_Allocate(width, 256, bitsPerPixel));
+    if (bitsPerPixel == 8) {
+        RGBQUAD* palette = FreeImage_GetPalette(picture.get());
         for (int i = 0; i < 256; ++i) palette[i] = RGBQUAD{BYTE(i), BYTE(i), BYTE(i), 0};
-        for (unsigned y = 0; y < 256; ++y) {
-            BYTE* row = FreeImage_GetScanLine(grey.get(), static_cast<int>(y));
-            for (unsigned x = 0; x < width; ++x) row[x] = static_cast<BYTE>(y + 37 * x);
-        }
-        for (int level : {0, 100, 255}) {
-            BitmapHandle ours = ThresholdPhoto(grey.get(), static_cast<BYTE>(level));
-            BitmapHandle library(FreeImage_Threshold(grey.get(), static_cast<BYTE>(level)));
-            ExpectSameBmp(ours.get(), library.get(), "width " + std::to_string(width));
+    }
+    for (unsigned y = 0; y < 256; ++y) {
+        BYTE* row = FreeImage_GetScanLine(picture.get(), static_cast<int>(y));
+        for (unsigned byte = 0; byte < width * bitsPerPixel / 8; ++byte) row[byte] = static_cast<BYTE>(y + 37 * byte);
+    }
+    return picture;
+}
+
+TEST(ThresholdPhoto, MatchesTheLibraryOnGreyAndColourPicturesOfAnyWidth) {
+    for (unsigned bitsPerPixel : {8u, 24u}) {
+        for (unsigned width : {1u, 7u, 8u, 9u, 15u, 16u, 17u, 24u, 31u, 33u, 47u, 50u}) {
+            BitmapHandle picture = PictureOfWidth(width, bitsPerPixel);
+            for (int level : {0, 100, 110, 255}) {
+                BitmapHandle ours = ThresholdPhoto(picture.get(), static_cast<BYTE>(level));
+                BitmapHandle library(FreeImage_Threshold(picture.get(), static_cast<BYTE>(level)));
+                ExpectSameBmp(ours.get(), library.get(),
+                              std::to_string(bitsPerPixel) + " bits, width " + std::to_string(width) + ", level " +
+                                  std::to_string(level));
+            }
         }
     }
 }
