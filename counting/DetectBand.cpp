@@ -4,6 +4,7 @@
 #include "image/StripCrop.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace tamrex {
 namespace {
@@ -45,10 +46,18 @@ bool BoardCounter::DetectBand() {
 }
 
 // The photo and threshold never change within a run, so a fresh threshold-and-crop
-// would give exactly the first strip as it was cut; copying that is much cheaper.
+// would give exactly the first strip as it was cut; copying that is much cheaper, and
+// copying it over the strip of the same size that a pass is done with cheaper still.
 bool BoardCounter::CutFreshStrip() {
-    markImage = nullptr;  // it pointed at the strip about to be released
-    stripImage.reset(FreeImage_Clone(pristineStrip.get()));
+    markImage = nullptr;  // it pointed at the strip the pass before drew into
+    FIBITMAP* pristine = pristineStrip.get();
+    if (stripImage && FreeImage_GetWidth(stripImage.get()) == FreeImage_GetWidth(pristine) &&
+        FreeImage_GetHeight(stripImage.get()) == FreeImage_GetHeight(pristine)) {
+        std::memcpy(FreeImage_GetBits(stripImage.get()), FreeImage_GetBits(pristine),
+                    std::size_t{FreeImage_GetPitch(pristine)} * FreeImage_GetHeight(pristine));
+        return true;
+    }
+    stripImage.reset(FreeImage_Clone(pristine));
     return stripImage != nullptr;
 }
 
