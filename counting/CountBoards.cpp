@@ -55,7 +55,9 @@ Expected<CountResult> BoardCounter::CountBoards(const CountRequest& request, Cou
 
 Expected<CountResult> BoardCounter::CountPhoto(const CountRequest& request, CountObserver* observer) {
     if (settings.threshold < 0 || settings.threshold > 255) return Fail(ThresholdError(settings.threshold));
-    Expected<LoadedPhoto> loaded = LoadJpeg(request.photo, request.pixelLimit);
+    const BYTE level = static_cast<BYTE>(settings.threshold);
+    ThresholdWhileDecoding thresholding(level);
+    Expected<LoadedPhoto> loaded = LoadJpeg(request.photo, request.pixelLimit, &thresholding);
     if (!loaded) return Fail("cannot read photo " + Quoted(request.photo) + ": " + loaded.error().message);
 
     CountResult result;
@@ -63,7 +65,8 @@ Expected<CountResult> BoardCounter::CountPhoto(const CountRequest& request, Coun
     result.warning = std::move(loaded->warning);
     result.orientation = loaded->orientation;
     sourceImage = std::move(loaded->bitmap);
-    binaryImage = ThresholdPhoto(sourceImage.get(), static_cast<BYTE>(settings.threshold));
+    binaryImage = thresholding.Take();
+    if (!binaryImage) binaryImage = ThresholdPhoto(sourceImage.get(), level);
     if (!binaryImage) return Fail("cannot threshold photo " + Quoted(request.photo) + ": not enough memory");
     StageDone("threshold");
     if (observer) observer->ShowSourcePicture(request.photo.string());

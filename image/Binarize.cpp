@@ -160,19 +160,13 @@ unsigned GreySixteens(const BYTE*, std::uint8_t*, unsigned, BYTE) { return 0; }
 
 #endif
 
-}  // namespace
-
-BitmapHandle ThresholdPhoto(FIBITMAP* photo, BYTE level) {
-    if (!IsColour24(photo) && !IsGrey8(photo)) return BitmapHandle(FreeImage_Threshold(photo, level));
-    BitmapHandle binary = BlackAndWhiteLike(photo);
-    if (!binary) return binary;
+void ThresholdRows(FIBITMAP* photo, FIBITMAP* binary, BYTE level, int first, int end) {
     const unsigned width = FreeImage_GetWidth(photo);
-    const unsigned height = FreeImage_GetHeight(photo);
     const bool colour = IsColour24(photo);
     const bool sixteens = CanDoSixteens();
-    for (unsigned y = 0; y < height; ++y) {
-        const BYTE* source = FreeImage_GetScanLine(photo, static_cast<int>(y));
-        std::uint8_t* target = FreeImage_GetScanLine(binary.get(), static_cast<int>(y));
+    for (int y = first; y < end; ++y) {
+        const BYTE* source = FreeImage_GetScanLine(photo, y);
+        std::uint8_t* target = FreeImage_GetScanLine(binary, y);
         if (colour) {
             const unsigned done = sixteens ? ColourSixteens(source, target, width, level) : 0;
             ThresholdRow(target, done, width, [source, level](unsigned x) {
@@ -184,7 +178,32 @@ BitmapHandle ThresholdPhoto(FIBITMAP* photo, BYTE level) {
             ThresholdRow(target, done, width, [source, level](unsigned x) { return source[x] >= level; });
         }
     }
+}
+
+}  // namespace
+
+BitmapHandle ThresholdPhoto(FIBITMAP* photo, BYTE level) {
+    if (!IsColour24(photo) && !IsGrey8(photo)) return BitmapHandle(FreeImage_Threshold(photo, level));
+    BitmapHandle binary = BlackAndWhiteLike(photo);
+    if (binary) ThresholdRows(photo, binary.get(), level, 0, static_cast<int>(FreeImage_GetHeight(photo)));
     return binary;
+}
+
+bool ThresholdWhileDecoding::Start(FIBITMAP* photo) {
+    rowsDone_ = 0;
+    binary_.reset();
+    if (IsColour24(photo) || IsGrey8(photo)) binary_ = BlackAndWhiteLike(photo);
+    return binary_ != nullptr;
+}
+
+void ThresholdWhileDecoding::Rows(FIBITMAP* photo, int first, int end) {
+    ThresholdRows(photo, binary_.get(), level_, first, end);
+    rowsDone_ += end - first;
+}
+
+BitmapHandle ThresholdWhileDecoding::Take() {
+    if (!binary_ || rowsDone_ != static_cast<int>(FreeImage_GetHeight(binary_.get()))) return nullptr;
+    return std::move(binary_);
 }
 
 }  // namespace tamrex

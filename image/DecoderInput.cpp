@@ -104,6 +104,7 @@ DecoderInput BuildDecoderInput(std::string_view file, const JpegStructure& struc
     const bool sequential = structure.frame.process != JpegProcess::kProgressive;
     const std::size_t components = structure.frame.components.size();
     DecoderInput input;
+    input.components_ = components;
     input.Append(kStart);
     for (const JpegSegment& segment : structure.segments) {
         if (!NeededByDecoder(file, segment, components)) continue;

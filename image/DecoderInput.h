@@ -40,6 +40,12 @@ public:
     // The whole stream in one string.
     std::string Copy() const;
 
+    // The stream as it is kept: views into the file and into constants, in order.
+    const std::vector<std::string_view>& Pieces() const { return pieces_; }
+
+    // The colour components of the frame: 1 (grey), 3 (colour) or 4 (CMYK).
+    std::size_t Components() const { return components_; }
+
 private:
     friend DecoderInput BuildDecoderInput(std::string_view file, const JpegStructure& structure);
     void Append(std::string_view bytes);
@@ -47,6 +53,7 @@ private:
     std::vector<std::string_view> pieces_;
     std::vector<std::size_t> starts_;  // where each piece begins in the stream
     std::size_t size_ = 0;
+    std::size_t components_ = 0;
 };
 
 // `structure` must be what ReadJpegStructure returned for `file`, and `file` must outlive

@@ -42,9 +42,12 @@ std::string StructureWarnings(const JpegStructure& structure) {
     return warnings;
 }
 
-Expected<LoadedPhoto> Upright(LoadedPhoto loaded, std::string_view file, const JpegStructure& structure) {
-    if (!structure.exif) return loaded;
-    loaded.orientation = ReadExifOrientation(file.substr(structure.exif->offset, structure.exif->size));
+int OrientationOf(std::string_view file, const JpegStructure& structure) {
+    if (!structure.exif) return kUprightAsStored;
+    return ReadExifOrientation(file.substr(structure.exif->offset, structure.exif->size));
+}
+
+Expected<LoadedPhoto> Upright(LoadedPhoto loaded) {
     if (loaded.orientation == kUprightAsStored) return loaded;
     BitmapHandle turned = TurnUpright(loaded.bitmap.get(), loaded.orientation);
     if (!turned) return Fail("not enough memory to turn it upright");
@@ -52,7 +55,7 @@ Expected<LoadedPhoto> Upright(LoadedPhoto loaded, std::string_view file, const J
     return loaded;
 }
 
-Expected<LoadedPhoto> LoadFromBytes(const std::string& file, std::uint64_t pixelLimit) {
+Expected<LoadedPhoto> LoadFromBytes(const std::string& file, std::uint64_t pixelLimit, DecodedRows* rows) {
     const Expected<JpegStructure> structure = ReadJpegStructure(file);
     if (!structure) return tl::unexpected(structure.error());
     if (Outcome size = CheckSize(structure->frame, pixelLimit); !size) return tl::unexpected(size.error());
@@ -62,29 +65,32 @@ Expected<LoadedPhoto> LoadFromBytes(const std::string& file, std::uint64_t pixel
     if (structure->frame.arithmetic && structure->end == JpegEnd::kInsideScanData)
         return Fail("the file ends inside its picture data without an end marker, and its arithmetic coding "
                     "hides whether it was cut: copy the photo again from where it came from");
+    LoadedPhoto loaded;
+    loaded.orientation = OrientationOf(file, *structure);
     StageDone("structure walk");
     const DecoderInput input = BuildDecoderInput(file, *structure);
     StageDone("decoder input");
-    LoadedPhoto loaded;
     std::string decoderWarning;
-    Expected<BitmapHandle> bitmap = DecodeJpeg(input, decoderWarning);
+    // Rows as decoded are the photo's rows only when it needs no turning.
+    Expected<BitmapHandle> bitmap =
+        DecodeJpeg(input, decoderWarning, loaded.orientation == kUprightAsStored ? rows : nullptr);
     if (!bitmap) return tl::unexpected(bitmap.error());
     StageDone("decode");
     loaded.bitmap = std::move(*bitmap);
     loaded.warning = StructureWarnings(*structure);
     AddWarning(loaded.warning, decoderWarning);
-    Expected<LoadedPhoto> upright = Upright(std::move(loaded), file, *structure);
+    Expected<LoadedPhoto> upright = Upright(std::move(loaded));
     StageDone("orientation");
     return upright;
 }
 
 }  // namespace
 
-Expected<LoadedPhoto> LoadJpeg(const std::filesystem::path& photo, std::uint64_t pixelLimit) {
+Expected<LoadedPhoto> LoadJpeg(const std::filesystem::path& photo, std::uint64_t pixelLimit, DecodedRows* rows) {
     const Expected<std::string> file = ReadRegularFile(photo, kMostPhotoBytes, "photo");
     if (!file) return tl::unexpected(file.error());
     StageDone("read file");
-    return LoadFromBytes(*file, pixelLimit);
+    return LoadFromBytes(*file, pixelLimit, rows);
 }
 
 }  // namespace tamrex

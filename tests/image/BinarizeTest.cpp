@@ -1,9 +1,12 @@
 #include "image/Binarize.h"
+#include "image/LoadPhoto.h"
 #include "tests/fixtures/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <utility>
 
 namespace tamrex {
 namespace {
@@ -72,6 +75,48 @@ TEST(ThresholdPhoto, MatchesTheLibraryOnGreyAndColourPicturesOfAnyWidth) {
                                   std::to_string(level));
             }
         }
+    }
+}
+
+std::string JpegOf(FIBITMAP* picture) {
+    FIMEMORY* memory = FreeImage_OpenMemory();
+    EXPECT_TRUE(FreeImage_SaveToMemory(FIF_JPEG, picture, memory, JPEG_QUALITYGOOD));
+    BYTE* data = nullptr;
+    DWORD size = 0;
+    FreeImage_AcquireMemory(memory, &data, &size);
+    std::string bytes(reinterpret_cast<const char*>(data), size);
+    FreeImage_CloseMemory(memory);
+    return bytes;
+}
+
+// An EXIF segment saying the photo must be turned a quarter clockwise to be upright.
+std::string TurnedByExif(const std::string& jpeg) {
+    const std::string exif = std::string("Exif\0\0II*\0\x08\0\0\0\x01\0", 16) +
+                             std::string("\x12\x01\x03\0\x01\0\0\0\x06\0\0\0", 12) + std::string(4, '\0');
+    const std::size_t length = exif.size() + 2;
+    return jpeg.substr(0, 2) + "\xFF\xE1" + char(length >> 8) + char(length & 0xFF) + exif + jpeg.substr(2);
+}
+
+// The count thresholds each row as it is decoded: the picture must be the library's
+// threshold of the library's own decode of the file, and a photo turned upright after
+// decoding must not be thresholded as stored.
+TEST(ThresholdWhileDecoding, GivesTheLibrarysThresholdOfTheFileOrNothingForATurnedPhoto) {
+    testing::ScratchFolder folder;
+    const BitmapHandle colour = PictureOfWidth(203, 24);
+    const BitmapHandle grey = PictureOfWidth(203, 8);
+    for (const auto& [name, picture] : {std::pair{"colour.jpg", colour.get()}, std::pair{"grey.jpg", grey.get()}}) {
+        const std::filesystem::path file = folder.WriteFile(name, JpegOf(picture));
+        ThresholdWhileDecoding thresholding(110);
+        ASSERT_TRUE(LoadJpeg(file, kDefaultPixelLimit, &thresholding));
+        const BitmapHandle library(FreeImage_Load(FIF_JPEG, file.c_str(), JPEG_DEFAULT));
+        const BitmapHandle expected(FreeImage_Threshold(library.get(), 110));
+        ExpectSameBmp(thresholding.Take().get(), expected.get(), name);
+
+        const std::filesystem::path turned = folder.WriteFile(std::string("turned-") + name, TurnedByExif(JpegOf(picture)));
+        ThresholdWhileDecoding unwanted(110);
+        const Expected<LoadedPhoto> upright = LoadJpeg(turned, kDefaultPixelLimit, &unwanted);
+        ASSERT_TRUE(upright && upright->orientation == 6) << name;
+        EXPECT_FALSE(unwanted.Take()) << name;
     }
 }
 

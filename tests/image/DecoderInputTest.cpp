@@ -6,6 +6,7 @@
 #include "image/ExifOrientation.h"
 #include "image/ImageLibrary.h"
 #include "image/JpegStructure.h"
+#include "tests/fixtures/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tamrex {
@@ -232,6 +234,64 @@ TEST_F(DecoderInput, IsReadFromItsPiecesAsFromOneStream) {
         ASSERT_TRUE(decoded) << decoded.error().message;
         EXPECT_EQ(warning, "");
         EXPECT_TRUE(SamePixels(Decode(intact).bitmap.get(), decoded->get()));
+    }
+}
+
+// The JFIF segment FreeImage writes first: units, then the densities across and down.
+std::string WithDensity(std::string file, char units, int across, int down) {
+    EXPECT_EQ(file.substr(6, 5), std::string("JFIF\0", 5));
+    file.replace(13, 5, std::string{units, char(across >> 8), char(across & 0xFF), char(down >> 8), char(down & 0xFF)});
+    return file;
+}
+
+::testing::AssertionResult SameResolutionAndColours(FIBITMAP* expected, FIBITMAP* actual) {
+    if (FreeImage_GetDotsPerMeterX(expected) != FreeImage_GetDotsPerMeterX(actual) ||
+        FreeImage_GetDotsPerMeterY(expected) != FreeImage_GetDotsPerMeterY(actual)) {
+        return ::testing::AssertionFailure() << "resolution " << FreeImage_GetDotsPerMeterX(actual) << " x "
+                                             << FreeImage_GetDotsPerMeterY(actual) << " instead of "
+                                             << FreeImage_GetDotsPerMeterX(expected) << " x "
+                                             << FreeImage_GetDotsPerMeterY(expected);
+    }
+    if (FreeImage_GetColorType(expected) != FreeImage_GetColorType(actual) ||
+        FreeImage_GetColorsUsed(expected) != FreeImage_GetColorsUsed(actual) ||
+        std::memcmp(FreeImage_GetPalette(expected), FreeImage_GetPalette(actual),
+                    FreeImage_GetColorsUsed(expected) * sizeof(RGBQUAD)) != 0) {
+        return ::testing::AssertionFailure() << "another colour type or palette";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// Colour and grey photos are decoded by libjpeg directly, set up as the library sets it
+// up; whatever way a photo was encoded, the picture must be the library's own.
+TEST_F(DecoderInput, DecodesEveryKindOfPhotoExactlyAsTheLibrary) {
+    const BitmapHandle grey(FreeImage_ConvertToGreyscale(picture_.get()));
+    const BitmapHandle odd(FreeImage_Rescale(picture_.get(), 161, 97, FILTER_BOX));
+    const std::string corpus = TAMREX_SOURCE_DIR "/tests/corpus/";
+    const std::pair<std::string, std::string> kinds[] = {
+        {"4:2:0", baseline_},
+        {"progressive", progressive_},
+        {"4:1:1", Encode(picture_.get(), JPEG_QUALITYGOOD | JPEG_SUBSAMPLING_411)},
+        {"4:2:2", Encode(picture_.get(), JPEG_QUALITYGOOD | JPEG_SUBSAMPLING_422)},
+        {"4:4:4", Encode(picture_.get(), JPEG_QUALITYSUPERB | JPEG_SUBSAMPLING_444)},
+        {"grey", Encode(grey.get(), JPEG_QUALITYGOOD)},
+        {"grey progressive", Encode(grey.get(), JPEG_QUALITYGOOD | JPEG_PROGRESSIVE)},
+        {"161 x 97", Encode(odd.get(), JPEG_QUALITYGOOD)},
+        {"restart markers", testing::ReadFile(corpus + "stack-restart-markers.jpg")},
+        {"CMYK", testing::ReadFile(corpus + "stack-cmyk.jpg")},
+        {"300 dpi", WithDensity(baseline_, 1, 300, 300)},
+        {"96 x 71 dpi", WithDensity(baseline_, 1, 96, 71)},
+        {"dots per cm", WithDensity(baseline_, 2, 118, 40)},
+        {"aspect ratio only", WithDensity(baseline_, 0, 1, 2)},
+    };
+    for (const auto& [kind, file] : kinds) {
+        const Decoded library = Decode(file);
+        ASSERT_TRUE(library.bitmap) << kind;
+        std::string warning;
+        const Expected<BitmapHandle> ours = DecodeJpeg(BuildDecoderInput(file, Structure(file)), warning);
+        ASSERT_TRUE(ours) << kind << ": " << ours.error().message;
+        EXPECT_EQ(warning, library.messages) << kind;
+        EXPECT_TRUE(SamePixels(library.bitmap.get(), ours->get())) << kind;
+        EXPECT_TRUE(SameResolutionAndColours(library.bitmap.get(), ours->get())) << kind;
     }
 }
 
