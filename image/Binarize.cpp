@@ -164,9 +164,12 @@ void ThresholdRows(FIBITMAP* photo, FIBITMAP* binary, BYTE level, int first, int
     const unsigned width = FreeImage_GetWidth(photo);
     const bool colour = IsColour24(photo);
     const bool sixteens = CanDoSixteens();
+    const BYTE* const sourceBits = FreeImage_GetBits(photo);
+    BYTE* const targetBits = FreeImage_GetBits(binary);
+    const std::size_t sourcePitch = FreeImage_GetPitch(photo), targetPitch = FreeImage_GetPitch(binary);
     for (int y = first; y < end; ++y) {
-        const BYTE* source = FreeImage_GetScanLine(photo, y);
-        std::uint8_t* target = FreeImage_GetScanLine(binary, y);
+        const BYTE* source = sourceBits + sourcePitch * static_cast<std::size_t>(y);
+        std::uint8_t* target = targetBits + targetPitch * static_cast<std::size_t>(y);
         if (colour) {
             const unsigned done = sixteens ? ColourSixteens(source, target, width, level) : 0;
             ThresholdRow(target, done, width, [source, level](unsigned x) {

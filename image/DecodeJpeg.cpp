@@ -171,12 +171,14 @@ bool Decoding::Run() {
 void Decoding::ReadRows() {
     const bool handOn = rows_ && rows_->Start(photo_);
     const int height = static_cast<int>(info_.output_height);
+    BYTE* const bits = FreeImage_GetBits(photo_);
+    const std::size_t pitch = FreeImage_GetPitch(photo_);
     constexpr int kMostRows = 16;
     JSAMPROW rows[kMostRows];
     while (info_.output_scanline < info_.output_height) {
         const int top = static_cast<int>(info_.output_scanline);  // counted from the top down
         const int wanted = std::min(kMostRows, height - top);
-        for (int row = 0; row < wanted; ++row) rows[row] = FreeImage_GetScanLine(photo_, height - 1 - (top + row));
+        for (int row = 0; row < wanted; ++row) rows[row] = bits + pitch * static_cast<std::size_t>(height - 1 - top - row);
         const int read = static_cast<int>(jpeg_read_scanlines(&info_, rows, static_cast<JDIMENSION>(wanted)));
         if (handOn) rows_->Rows(photo_, height - top - read, height - top);
     }
