@@ -57,10 +57,10 @@ void ThresholdRow(std::uint8_t* target, unsigned x, unsigned width, IsLight isLi
 
 // Sixteen pixels at a time, in the same float arithmetic lane by lane, where the processor
 // can; the rest of a row is left to ThresholdRow. Both return the pixels done.
-#define TAMREX_SIXTEENS __attribute__((target("ssse3,sse4.1")))
+#define TAMREX_SIXTEENS __attribute__((target("avx2")))
 
 bool CanDoSixteens() {
-    static const bool can = CPU_FEATURE_ACTIVE(SSSE3) && CPU_FEATURE_ACTIVE(SSE4_1);
+    static const bool can = CPU_FEATURE_ACTIVE(AVX2);
     return can;
 }
 
@@ -72,6 +72,23 @@ TAMREX_SIXTEENS void StoreBits(__m128i light, std::uint8_t* target) {
     target[0] = static_cast<std::uint8_t>(bits);
     target[1] = static_cast<std::uint8_t>(bits >> 8);
 }
+
+// A byte with its bits in the opposite order: pixel 0 from the lowest bit to the highest.
+struct ReversedBytes {
+    std::uint8_t of[256];
+};
+
+constexpr ReversedBytes Reversed() {
+    ReversedBytes reversed{};
+    for (int byte = 0; byte < 256; ++byte) {
+        for (int bit = 0; bit < 8; ++bit) {
+            if (byte & (1 << bit)) reversed.of[byte] = static_cast<std::uint8_t>(reversed.of[byte] | (0x80 >> bit));
+        }
+    }
+    return reversed;
+}
+
+constexpr ReversedBytes kReversed = Reversed();
 
 // Which byte of each of three 16-byte loads of sixteen pixels goes to which place of one
 // channel's sixteen bytes; -1 (high bit set) where the load holds none of them.
@@ -103,21 +120,22 @@ TAMREX_SIXTEENS __m128i Channel(const __m128i (&loads)[3], const ChannelPicks& p
     return channel;
 }
 
-// Whether the grey levels of four pixels reach `level`: the library truncates a
-// non-negative grey, so it reaches a whole level exactly when the unrounded value does.
-TAMREX_SIXTEENS __m128 Weighted(__m128i bytes, float weight) {
-    return _mm_mul_ps(_mm_cvtepi32_ps(_mm_cvtepu8_epi32(bytes)), _mm_set1_ps(weight));
+// Whether the grey levels of eight pixels reach `level`, one bit per pixel from the
+// lowest: the library truncates a non-negative grey, so it reaches a whole level exactly
+// when the unrounded value does.
+TAMREX_SIXTEENS __m256 Weighted(__m128i bytes, float weight) {
+    return _mm256_mul_ps(_mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(bytes)), _mm256_set1_ps(weight));
 }
 
-TAMREX_SIXTEENS __m128i FourLight(__m128i red, __m128i green, __m128i blue, __m128 level) {
-    const __m128 grey = _mm_add_ps(
-        _mm_add_ps(_mm_add_ps(Weighted(red, kRed), Weighted(green, kGreen)), Weighted(blue, kBlue)),
-        _mm_set1_ps(kHalf));
-    return _mm_castps_si128(_mm_cmpge_ps(grey, level));
+TAMREX_SIXTEENS unsigned EightLight(__m128i red, __m128i green, __m128i blue, __m256 level) {
+    const __m256 grey = _mm256_add_ps(
+        _mm256_add_ps(_mm256_add_ps(Weighted(red, kRed), Weighted(green, kGreen)), Weighted(blue, kBlue)),
+        _mm256_set1_ps(kHalf));
+    return static_cast<unsigned>(_mm256_movemask_ps(_mm256_cmp_ps(grey, level, _CMP_GE_OQ)));
 }
 
 TAMREX_SIXTEENS unsigned ColourSixteens(const BYTE* source, std::uint8_t* target, unsigned width, BYTE level) {
-    const __m128 reach = _mm_set1_ps(level);
+    const __m256 reach = _mm256_set1_ps(level);
     unsigned x = 0;
     for (; x + 16 <= width; x += 16) {
         const BYTE* pixels = source + 3 * x;
@@ -125,19 +143,12 @@ TAMREX_SIXTEENS unsigned ColourSixteens(const BYTE* source, std::uint8_t* target
         for (int load = 0; load < 3; ++load) {
             loads[load] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(pixels + 16 * load));
         }
-        __m128i red = Channel(loads, kRedPicks);
-        __m128i green = Channel(loads, kGreenPicks);
-        __m128i blue = Channel(loads, kBluePicks);
-        __m128i light[4];
-        for (__m128i& four : light) {
-            four = FourLight(red, green, blue, reach);
-            red = _mm_srli_si128(red, 4);
-            green = _mm_srli_si128(green, 4);
-            blue = _mm_srli_si128(blue, 4);
-        }
-        const __m128i bytes =
-            _mm_packs_epi16(_mm_packs_epi32(light[0], light[1]), _mm_packs_epi32(light[2], light[3]));
-        StoreBits(bytes, target + x / 8);
+        const __m128i red = Channel(loads, kRedPicks);
+        const __m128i green = Channel(loads, kGreenPicks);
+        const __m128i blue = Channel(loads, kBluePicks);
+        target[x / 8] = kReversed.of[EightLight(red, green, blue, reach)];
+        target[x / 8 + 1] = kReversed.of[EightLight(_mm_srli_si128(red, 8), _mm_srli_si128(green, 8),
+                                                    _mm_srli_si128(blue, 8), reach)];
     }
     return x;
 }
