@@ -20,8 +20,9 @@ bool BoardCounter::DetectBand() {
     if (W <= kSkippedColumns) return false;
 
     rowProfile.assign(std::max(kMinProfileEntries, H + 1), 0);
+    const OneBitRows binary(binaryImage.get());
     for (int rowY = 0; rowY < H; ++rowY) {
-        const int dark = CountDarkPixels(binaryImage.get(), rowY, kSkippedColumns, W);
+        const int dark = CountDarkPixels(binary, rowY, kSkippedColumns, W);
         rowProfile[rowY] = Saturate(dark, W, 0.7);
     }
 

@@ -52,18 +52,18 @@ int CountSetBits(const std::uint8_t* bits, int from, int to) {
 
 }  // namespace
 
-int CountLightPixels(FIBITMAP* bitmap, int y, int from, int to) {
-    return CountSetBits(FreeImage_GetScanLine(bitmap, y), from, to);
+int CountLightPixels(const OneBitRows& rows, int y, int from, int to) {
+    return CountSetBits(rows.Row(y), from, to);
 }
 
-int CountDarkPixels(FIBITMAP* bitmap, int y, int from, int to) {
+int CountDarkPixels(const OneBitRows& rows, int y, int from, int to) {
     if (to <= from) return 0;
-    return (to - from) - CountLightPixels(bitmap, y, from, to);
+    return (to - from) - CountLightPixels(rows, y, from, to);
 }
 
-void FillRow(FIBITMAP* bitmap, int y, int width, bool light) {
+void FillRow(const OneBitRows& rows, int y, int width, bool light) {
     if (width <= 0) return;
-    std::uint8_t* bits = FreeImage_GetScanLine(bitmap, y);
+    std::uint8_t* bits = rows.Row(y);
     const int wholeBytes = width >> 3;
     std::memset(bits, light ? 0xFF : 0x00, static_cast<std::size_t>(wholeBytes));
     const int rest = width & 7;
