@@ -1,5 +1,6 @@
 #include "image/Binarize.h"
 #include "image/LoadPhoto.h"
+#include "tests/fixtures/JpegInMemory.h"
 #include "tests/fixtures/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -78,17 +79,6 @@ TEST(ThresholdPhoto, MatchesTheLibraryOnGreyAndColourPicturesOfAnyWidth) {
     }
 }
 
-std::string JpegOf(FIBITMAP* picture) {
-    FIMEMORY* memory = FreeImage_OpenMemory();
-    EXPECT_TRUE(FreeImage_SaveToMemory(FIF_JPEG, picture, memory, JPEG_QUALITYGOOD));
-    BYTE* data = nullptr;
-    DWORD size = 0;
-    FreeImage_AcquireMemory(memory, &data, &size);
-    std::string bytes(reinterpret_cast<const char*>(data), size);
-    FreeImage_CloseMemory(memory);
-    return bytes;
-}
-
 // An EXIF segment saying the photo must be turned a quarter clockwise to be upright.
 std::string TurnedByExif(const std::string& jpeg) {
     const std::string exif = std::string("Exif\0\0II*\0\x08\0\0\0\x01\0", 16) +
@@ -105,14 +95,14 @@ TEST(ThresholdWhileDecoding, GivesTheLibrarysThresholdOfTheFileOrNothingForATurn
     const BitmapHandle colour = PictureOfWidth(203, 24);
     const BitmapHandle grey = PictureOfWidth(203, 8);
     for (const auto& [name, picture] : {std::pair{"colour.jpg", colour.get()}, std::pair{"grey.jpg", grey.get()}}) {
-        const std::filesystem::path file = folder.WriteFile(name, JpegOf(picture));
+        const std::filesystem::path file = folder.WriteFile(name, testing::JpegInMemory(picture, JPEG_QUALITYGOOD));
         ThresholdWhileDecoding thresholding(110);
         ASSERT_TRUE(LoadJpeg(file, kDefaultPixelLimit, &thresholding));
         const BitmapHandle library(FreeImage_Load(FIF_JPEG, file.c_str(), JPEG_DEFAULT));
         const BitmapHandle expected(FreeImage_Threshold(library.get(), 110));
         ExpectSameBmp(thresholding.Take().get(), expected.get(), name);
 
-        const std::filesystem::path turned = folder.WriteFile(std::string("turned-") + name, TurnedByExif(JpegOf(picture)));
+        const std::filesystem::path turned = folder.WriteFile(std::string("turned-") + name, TurnedByExif(testing::JpegInMemory(picture, JPEG_QUALITYGOOD)));
         ThresholdWhileDecoding unwanted(110);
         const Expected<LoadedPhoto> upright = LoadJpeg(turned, kDefaultPixelLimit, &unwanted);
         ASSERT_TRUE(upright && upright->orientation == 6) << name;

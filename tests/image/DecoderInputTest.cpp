@@ -6,6 +6,7 @@
 #include "image/ExifOrientation.h"
 #include "image/ImageLibrary.h"
 #include "image/JpegStructure.h"
+#include "tests/fixtures/JpegInMemory.h"
 #include "tests/fixtures/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -45,17 +46,6 @@ BitmapHandle TexturedPicture() {
         }
     }
     return picture;
-}
-
-std::string Encode(FIBITMAP* picture, int flags) {
-    FIMEMORY* memory = FreeImage_OpenMemory();
-    EXPECT_TRUE(FreeImage_SaveToMemory(FIF_JPEG, picture, memory, flags));
-    BYTE* data = nullptr;
-    DWORD size = 0;
-    FreeImage_AcquireMemory(memory, &data, &size);
-    std::string bytes(reinterpret_cast<const char*>(data), size);
-    FreeImage_CloseMemory(memory);
-    return bytes;
 }
 
 struct Decoded {
@@ -137,8 +127,8 @@ protected:
     void SetUp() override {
         EnsureImageLibrary();
         picture_ = TexturedPicture();
-        baseline_ = Encode(picture_.get(), JPEG_QUALITYGOOD);
-        progressive_ = Encode(picture_.get(), JPEG_QUALITYGOOD | JPEG_PROGRESSIVE);
+        baseline_ = testing::JpegInMemory(picture_.get(), JPEG_QUALITYGOOD);
+        progressive_ = testing::JpegInMemory(picture_.get(), JPEG_QUALITYGOOD | JPEG_PROGRESSIVE);
         ASSERT_EQ(ScanOffsets(baseline_).size(), 1u);
         ASSERT_EQ(ScanOffsets(progressive_).size(), 10u);
     }
@@ -271,12 +261,12 @@ TEST_F(DecoderInput, DecodesEveryKindOfPhotoExactlyAsTheLibrary) {
     const std::pair<std::string, std::string> kinds[] = {
         {"4:2:0", baseline_},
         {"progressive", progressive_},
-        {"4:1:1", Encode(picture_.get(), JPEG_QUALITYGOOD | JPEG_SUBSAMPLING_411)},
-        {"4:2:2", Encode(picture_.get(), JPEG_QUALITYGOOD | JPEG_SUBSAMPLING_422)},
-        {"4:4:4", Encode(picture_.get(), JPEG_QUALITYSUPERB | JPEG_SUBSAMPLING_444)},
-        {"grey", Encode(grey.get(), JPEG_QUALITYGOOD)},
-        {"grey progressive", Encode(grey.get(), JPEG_QUALITYGOOD | JPEG_PROGRESSIVE)},
-        {"161 x 97", Encode(odd.get(), JPEG_QUALITYGOOD)},
+        {"4:1:1", testing::JpegInMemory(picture_.get(), JPEG_QUALITYGOOD | JPEG_SUBSAMPLING_411)},
+        {"4:2:2", testing::JpegInMemory(picture_.get(), JPEG_QUALITYGOOD | JPEG_SUBSAMPLING_422)},
+        {"4:4:4", testing::JpegInMemory(picture_.get(), JPEG_QUALITYSUPERB | JPEG_SUBSAMPLING_444)},
+        {"grey", testing::JpegInMemory(grey.get(), JPEG_QUALITYGOOD)},
+        {"grey progressive", testing::JpegInMemory(grey.get(), JPEG_QUALITYGOOD | JPEG_PROGRESSIVE)},
+        {"161 x 97", testing::JpegInMemory(odd.get(), JPEG_QUALITYGOOD)},
         {"restart markers", testing::ReadFile(corpus + "stack-restart-markers.jpg")},
         {"CMYK", testing::ReadFile(corpus + "stack-cmyk.jpg")},
         {"300 dpi", WithDensity(baseline_, 1, 300, 300)},
