@@ -3,8 +3,9 @@
 #include <cstdint>
 
 #if defined(__x86_64__)
+#include "image/ProcessorFeatures.h"
+
 #include <immintrin.h>
-#include <sys/platform/x86.h>
 #endif
 
 namespace tamrex {
@@ -60,7 +61,7 @@ void ThresholdRow(std::uint8_t* target, unsigned x, unsigned width, IsLight isLi
 #define TAMREX_SIXTEENS __attribute__((target("avx2")))
 
 bool CanDoSixteens() {
-    static const bool can = CPU_FEATURE_ACTIVE(AVX2);
+    static const bool can = ProcessorHasAvx2();
     return can;
 }
 

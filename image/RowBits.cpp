@@ -1,9 +1,9 @@
 #include "image/RowBits.h"
 
+#include "image/ProcessorFeatures.h"
+
 #include <cstdint>
 #include <cstring>
-
-#include <sys/platform/x86.h>
 
 namespace tamrex {
 namespace {
@@ -18,9 +18,7 @@ int PopCount(std::uint8_t byte) { return __builtin_popcount(byte); }
 // The same count built twice: with the popcnt instruction, and without it for the
 // processors that lack it, where it goes through a library routine several times
 // slower. Chosen once at run time rather than by an ifunc, which would run before
-// the sanitizers' runtimes are ready, and from what the C library learned of the
-// processor at start-up: asking the processor again, as __builtin_cpu_supports does
-// at every program start, costs tens of microseconds per question in a virtual machine.
+// the sanitizers' runtimes are ready.
 inline __attribute__((always_inline)) int SetBitsIn(const std::uint8_t* bits, int from, int to) {
     if (to <= from) return 0;
     const int firstByte = from >> 3;
@@ -46,7 +44,7 @@ __attribute__((target("popcnt"))) int SetBitsWithPopcnt(const std::uint8_t* bits
 int SetBitsPortably(const std::uint8_t* bits, int from, int to) { return SetBitsIn(bits, from, to); }
 
 int CountSetBits(const std::uint8_t* bits, int from, int to) {
-    static const bool hasPopcnt = CPU_FEATURE_ACTIVE(POPCNT);
+    static const bool hasPopcnt = ProcessorHasPopcnt();
     return hasPopcnt ? SetBitsWithPopcnt(bits, from, to) : SetBitsPortably(bits, from, to);
 }
 
