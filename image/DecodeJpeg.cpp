@@ -118,7 +118,6 @@ public:
         info_.err = jpeg_std_error(&errors_.manager);
         errors_.manager.error_exit = JumpBack;
         errors_.manager.output_message = KeepMessage;
-        jpeg_create_decompress(&info_);
         source_.manager.init_source = StartSource;
         source_.manager.fill_input_buffer = NextPiece;
         source_.manager.skip_input_data = SkipBytes;
@@ -127,10 +126,9 @@ public:
         source_.manager.bytes_in_buffer = 0;
         source_.pieces = &input.Pieces();
         source_.next = 0;
-        info_.src = &source_.manager;
     }
     ~Decoding() {
-        jpeg_destroy_decompress(&info_);
+        jpeg_destroy_decompress(&info_);  // nothing to do if it was never created
         if (photo_) FreeImage_Unload(photo_);
     }
     Decoding(const Decoding&) = delete;
@@ -153,6 +151,8 @@ private:
 
 bool Decoding::Run() {
     if (setjmp(errors_.back)) return false;
+    jpeg_create_decompress(&info_);  // clears all but the error manager
+    info_.src = &source_.manager;
     jpeg_read_header(&info_, TRUE);
     SetUpLikeTheLibrary(info_);
     jpeg_start_decompress(&info_);
