@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Times whole processes, as a user runs them: a count against the image library's floor
-(tamrex-floor: load, threshold, crop, save), today's build against an older one, and a
-batch with -j 2 against two floor processes side by side.
+(tamrex-floor: load, threshold, crop, save), today's build against an older one, a batch
+with -j 2 against two floor processes side by side, and a batch with the count log against
+one with --no-log.
 
 Single processes are compared by processor time (user + system, as wait4 reports it), which
 another program on the machine disturbs far less than wall time; speed-ups are wall time by
@@ -132,6 +133,19 @@ def batch_against_floor_pair(args, name, photos, ini, rounds):
               "(target at least 95%)")
 
 
+def count_log(args, photos, ini, rounds):
+    """Processor time of the program and its threads: a busy machine blurs it less than it
+    does the wall clock."""
+    log = os.path.join(args.scratch, "counts.sqlite")
+    sides = {
+        "log": [args.count, "--ini", ini, "-j", "2", "--log", log] + photos,
+        "no log": [args.count, "--ini", ini, "-j", "2", "--no-log"] + photos,
+    }
+    medians = alternate(sides, rounds, processor_time)
+    print(f"{len(photos)} photos of 800 x 576 with -j 2: processor time with the count log "
+          f"{medians['log']:.3f} s, --no-log {medians['no log']:.3f} s, ratio {medians['log'] / medians['no log']:.3f}")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--bin", required=True, help="folder of tamrex-count and tamrex-floor")
@@ -156,6 +170,8 @@ def main():
     phone = sorted(os.path.join(scratch, name) for name in os.listdir(scratch) if name.startswith("batch-phone-"))
     batch_against_floor_pair(args, f"{len(small)} photos of 800 x 576", small, photos[0][1], args.batch_rounds)
     batch_against_floor_pair(args, f"{len(phone)} photos of 4032 x 3024", phone, photos[1][1], args.batch_rounds)
+    print(f"== The count log: medians of {args.rounds} alternating rounds")
+    count_log(args, small, photos[0][1], args.rounds)
 
 
 if __name__ == "__main__":
