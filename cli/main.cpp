@@ -9,7 +9,6 @@
 
 #include <csignal>
 #include <iostream>
-#include <limits>
 
 namespace {
 
@@ -24,17 +23,6 @@ void ApplyOverrides(const Options& options, tamrex::StationSettings& station) {
     if (options.frame) station.frame = options.frame;
 }
 
-// A decoded phone photo is bigger than anything the C library's allocator keeps once
-// freed: each photo of a batch would get fresh memory from the system and fault in
-// every page of it again (about a tenth of the count's processor time), and giving it
-// back interrupts the other threads of the batch. Kept, each thread's memory serves its
-// next photo; a thread keeps no more than it once held, and the process gives it all
-// back when it ends.
-void KeepFreedMemoryForTheNextPhoto() {
-    mallopt(M_MMAP_MAX, 0);
-    mallopt(M_TRIM_THRESHOLD, std::numeric_limits<int>::max());
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -46,7 +34,6 @@ int main(int argc, char** argv) {
     // Past a file size limit, a write should fail and be reported, not end the process
     // with the line map half written.
     std::signal(SIGXFSZ, SIG_IGN);
-    KeepFreedMemoryForTheNextPhoto();
     const tamrex::cli::ParsedCommandLine parsed = tamrex::cli::ParseCommandLine(argc, argv);
     if (parsed.exitNow) return *parsed.exitNow;
     const Options& options = parsed.options;
