@@ -82,20 +82,25 @@ int RunCount(const Options& options, const StationSettings& station) {
         progress.Clear();
         std::cerr << "tamrex-count: " << message << std::endl;
     });
+    const auto printed = [&](const PhotoReport& report) {
+        progress.Clear();
+        Print(options, report);
+        allDone = report.AllDone() && allDone;
+        progress.Done(++finished);
+    };
+    // A record is made only for the log or the evidence: it asks the system who and where,
+    // which costs more than the passes of a small photo's count.
+    const bool recorded = recording.Writes() || !options.evidenceFile.empty();
     CountInOrder(RequestsFor(options, station), options.jobs,
                  [&](std::size_t index, const Expected<CountResult>& count) {
                      PhotoReport report = ReportOf(options, options.photos[index], count);
+                     if (!recorded) return printed(report);
                      CountRecord record = recording.RecordOf(report);
                      if (!options.evidenceFile.empty() && count) {
                          WriteEvidence(options, *count, record, report);
                          record.error = report.Errors();
                      }
-                     recording.Add(std::move(record), [&, report = std::move(report)] {
-                         progress.Clear();
-                         Print(options, report);
-                         allDone = report.AllDone() && allDone;
-                         progress.Done(++finished);
-                     });
+                     recording.Add(std::move(record), [&, report = std::move(report)] { printed(report); });
                  },
                  options.MemoryBudget());
     recording.Finish();

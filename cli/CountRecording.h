@@ -22,6 +22,9 @@ public:
     // The record of a photo's count as the log will keep it, errors of its outputs included.
     CountRecord RecordOf(const PhotoReport& report) const;
 
+    // Whether records go to a log at all (not with --no-log).
+    bool Writes() const { return writer_ != nullptr; }
+
     // Adds the record to the log, then calls `print`, on the log's thread.
     void Add(CountRecord record, std::function<void()> print);
 

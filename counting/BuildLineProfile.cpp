@@ -52,9 +52,10 @@ void BoardCounter::BuildLineProfile(int pass) {
     const PassLimits limits = LimitsOf(pass, settings.bdLine);
     Profile& E = ProfileOf(*this, pass);
     E.assign(std::max(kMinProfileEntries, imgHeight + 1), 0);
+    const OneBitRows strip(stripImage.get());
     for (int r = 0; r <= imgHeight; ++r) {
         if (r < imgHeight) {
-            const int dark = CountDarkPixels(stripImage.get(), r, kFirstCountedColumn, imgWidth);
+            const int dark = CountDarkPixels(strip, r, kFirstCountedColumn, imgWidth);
             int entry = Saturate(dark, imgWidth, limits.saturationFactor);
             if (entry < limits.minimum) entry = 0;
             E[r] = entry;

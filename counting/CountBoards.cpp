@@ -2,6 +2,7 @@
 
 #include "base/OutputTarget.h"
 #include "base/Quoted.h"
+#include "base/StageMark.h"
 #include "counting/CountCheck.h"
 #include "counting/CountObserver.h"
 #include "image/Binarize.h"
@@ -42,6 +43,7 @@ Expected<CountResult> BoardCounter::CountBoards(const CountRequest& request, Cou
     Expected<CountResult> result = CountPhoto(request, observer);
     if (result) result->milliseconds = MillisecondsSince(tickStart);
     if (result) CheckCount(request, *result);
+    StageDone("check");
     sourceImage.reset();
     binaryImage.reset();
     stripImage.reset();
@@ -53,7 +55,9 @@ Expected<CountResult> BoardCounter::CountBoards(const CountRequest& request, Cou
 
 Expected<CountResult> BoardCounter::CountPhoto(const CountRequest& request, CountObserver* observer) {
     if (settings.threshold < 0 || settings.threshold > 255) return Fail(ThresholdError(settings.threshold));
-    Expected<LoadedPhoto> loaded = LoadJpeg(request.photo, request.pixelLimit);
+    const BYTE level = static_cast<BYTE>(settings.threshold);
+    ThresholdWhileDecoding thresholding(level);
+    Expected<LoadedPhoto> loaded = LoadJpeg(request.photo, request.pixelLimit, &thresholding);
     if (!loaded) return Fail("cannot read photo " + Quoted(request.photo) + ": " + loaded.error().message);
 
     CountResult result;
@@ -61,14 +65,17 @@ Expected<CountResult> BoardCounter::CountPhoto(const CountRequest& request, Coun
     result.warning = std::move(loaded->warning);
     result.orientation = loaded->orientation;
     sourceImage = std::move(loaded->bitmap);
-    binaryImage = ThresholdPhoto(sourceImage.get(), static_cast<BYTE>(settings.threshold));
+    binaryImage = thresholding.Take();
+    if (!binaryImage) binaryImage = ThresholdPhoto(sourceImage.get(), level);
     if (!binaryImage) return Fail("cannot threshold photo " + Quoted(request.photo) + ": not enough memory");
+    StageDone("threshold");
     if (observer) observer->ShowSourcePicture(request.photo.string());
 
     imgWidth = static_cast<int>(FreeImage_GetWidth(binaryImage.get()));
     imgHeight = static_cast<int>(FreeImage_GetHeight(binaryImage.get()));
     const int pictureHeight = imgHeight;
     if (!DetectBand()) return Fail(NoBandError(request.photo));
+    StageDone("band");
     // A thickness too thin to be a board's is no hint.
     LookRequest look = request.look;
     if (look.thicknessPrior < kThinnestBoardRows) look.thicknessPrior = 0;
@@ -77,9 +84,11 @@ Expected<CountResult> BoardCounter::CountPhoto(const CountRequest& request, Coun
     } else {
         result.secondLookError = std::move(second.error().message);
     }
+    StageDone("second look");
     // Fresh strips are copied from the first one, so the photo is no longer needed.
     sourceImage.reset();
     binaryImage.reset();
+    StageDone("photo release");
     result.stripWidth = imgWidth;
     result.stripHeight = imgHeight;
     result.bandOffset = pictureHeight - std::max(bandLower, bandUpper);
@@ -88,6 +97,7 @@ Expected<CountResult> BoardCounter::CountPhoto(const CountRequest& request, Coun
         return Fail("cannot count photo " + Quoted(request.photo) + ": not enough memory for the strip");
     result.lineTotal = lineTotal;
     if (!request.lineMapFile.empty()) result.lineMapWrite = WriteLineMap(request);
+    StageDone("line map write");
     return result;
 }
 

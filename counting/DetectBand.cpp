@@ -4,6 +4,7 @@
 #include "image/StripCrop.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace tamrex {
 namespace {
@@ -19,8 +20,9 @@ bool BoardCounter::DetectBand() {
     if (W <= kSkippedColumns) return false;
 
     rowProfile.assign(std::max(kMinProfileEntries, H + 1), 0);
+    const OneBitRows binary(binaryImage.get());
     for (int rowY = 0; rowY < H; ++rowY) {
-        const int dark = CountDarkPixels(binaryImage.get(), rowY, kSkippedColumns, W);
+        const int dark = CountDarkPixels(binary, rowY, kSkippedColumns, W);
         rowProfile[rowY] = Saturate(dark, W, 0.7);
     }
 
@@ -45,10 +47,18 @@ bool BoardCounter::DetectBand() {
 }
 
 // The photo and threshold never change within a run, so a fresh threshold-and-crop
-// would give exactly the first strip as it was cut; copying that is much cheaper.
+// would give exactly the first strip as it was cut; copying that is much cheaper, and
+// copying it over the strip of the same size that a pass is done with cheaper still.
 bool BoardCounter::CutFreshStrip() {
-    markImage = nullptr;  // it pointed at the strip about to be released
-    stripImage.reset(FreeImage_Clone(pristineStrip.get()));
+    markImage = nullptr;  // it pointed at the strip the pass before drew into
+    FIBITMAP* pristine = pristineStrip.get();
+    if (stripImage && FreeImage_GetWidth(stripImage.get()) == FreeImage_GetWidth(pristine) &&
+        FreeImage_GetHeight(stripImage.get()) == FreeImage_GetHeight(pristine)) {
+        std::memcpy(FreeImage_GetBits(stripImage.get()), FreeImage_GetBits(pristine),
+                    std::size_t{FreeImage_GetPitch(pristine)} * FreeImage_GetHeight(pristine));
+        return true;
+    }
+    stripImage.reset(FreeImage_Clone(pristine));
     return stripImage != nullptr;
 }
 

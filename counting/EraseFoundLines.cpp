@@ -19,7 +19,8 @@ void BoardCounter::WhitenBlock(const Profile& profile, int& rowY) {
     while (profile[scanRow] != 0) ++scanRow;
     const int first = std::max(0, rowY - kRowsBelow);
     const int last = std::min(imgHeight - 1, scanRow + kRowsAbove - 1);
-    for (int row = first; row <= last; ++row) FillRow(stripImage.get(), row, imgWidth, true);
+    const OneBitRows strip(stripImage.get());
+    for (int row = first; row <= last; ++row) FillRow(strip, row, imgWidth, true);
     rowY = scanRow + kRowsAbove;
 }
 

@@ -6,10 +6,11 @@
 namespace tamrex {
 
 void BoardCounter::RenderLineMap(FIBITMAP* target, std::initializer_list<const Profile*> profiles) {
+    const OneBitRows rows(target);
     for (int rowY = 0; rowY < imgHeight; ++rowY) {
         const bool marked = std::any_of(profiles.begin(), profiles.end(),
                                         [rowY](const Profile* profile) { return (*profile)[rowY] > 0; });
-        FillRow(target, rowY, imgWidth, !marked);
+        FillRow(rows, rowY, imgWidth, !marked);
     }
 }
 

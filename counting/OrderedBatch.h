@@ -72,9 +72,9 @@ struct BatchMemory {
 // Runs work(worker, index) for every index below `count` on up to `jobs` threads, each
 // with a Worker of its own, and hands each result to deliver(index, result) on the
 // calling thread in the order of the indexes, as soon as it and all before it are done.
-// One thread gives exactly what the items run one after the other give. `nameOf`
-// names an item in the failure of one that threw. An item waits for its share of the
-// memory budget before it starts.
+// One thread gives exactly what the items run one after the other give, and is the
+// calling thread itself. `nameOf` names an item in the failure of one that threw. An
+// item waits for its share of the memory budget before it starts.
 template <typename Worker, typename Result>
 void RunInOrder(std::size_t count, unsigned jobs,
                 const std::function<Expected<Result>(Worker&, std::size_t)>& work,
@@ -82,20 +82,26 @@ void RunInOrder(std::size_t count, unsigned jobs,
                 const std::function<void(std::size_t, Expected<Result>)>& deliver,
                 const BatchMemory& memory = {}) {
     if (count == 0) return;
+    const auto runOne = [&](std::optional<Worker>& worker, std::size_t index) {
+        auto one = [&]() -> Expected<Result> {
+            const MemoryBudget::Share share(memory.budget, memory.budget ? memory.costOf(index) : 0);
+            if (!worker) worker.emplace();
+            return work(*worker, index);
+        };
+        return Guarded<Result>(one, nameOf(index));
+    };
+    const unsigned threads = std::clamp<unsigned>(jobs, 1, static_cast<unsigned>(std::min<std::size_t>(count, 1024)));
+    if (threads == 1) {  // a thread of its own would only wait to be handed what this one does
+        std::optional<Worker> worker;
+        for (std::size_t index = 0; index < count; ++index) deliver(index, runOne(worker, index));
+        return;
+    }
     ResultSlots<Result> slots(count);
     std::atomic<std::size_t> next{0};
     auto run = [&] {
         std::optional<Worker> worker;
-        for (std::size_t index = next++; index < count; index = next++) {
-            auto one = [&]() -> Expected<Result> {
-                const MemoryBudget::Share share(memory.budget, memory.budget ? memory.costOf(index) : 0);
-                if (!worker) worker.emplace();
-                return work(*worker, index);
-            };
-            slots.Put(index, Guarded<Result>(one, nameOf(index)));
-        }
+        for (std::size_t index = next++; index < count; index = next++) slots.Put(index, runOne(worker, index));
     };
-    const unsigned threads = std::clamp<unsigned>(jobs, 1, static_cast<unsigned>(std::min<std::size_t>(count, 1024)));
     std::vector<std::jthread> workers;
     workers.reserve(threads);
     // The system may give fewer threads than asked (a limit on processes, no memory for

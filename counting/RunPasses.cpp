@@ -1,6 +1,15 @@
 #include "counting/BoardCounter.h"
 
+#include "base/StageMark.h"
+
+#include <string_view>
+
 namespace tamrex {
+namespace {
+
+constexpr std::string_view kPassStages[] = {"pass 1", "pass 2", "pass 3", "pass 4"};
+
+}  // namespace
 
 // Trimming, line profile, rendering into the strip and the count of a search pass.
 void BoardCounter::SearchPass(int pass, Profile& profile, Rendering rendering) {
@@ -12,6 +21,7 @@ void BoardCounter::SearchPass(int pass, Profile& profile, Rendering rendering) {
     }
     CountLineRuns(profile);
     linesPerPass[pass - 1] = passLines;
+    StageDone(kPassStages[pass - 1]);
 }
 
 bool BoardCounter::RunSearchPasses(Rendering rendering) {
@@ -37,6 +47,7 @@ void BoardCounter::RunSplitPass(Rendering rendering) {
     }
     CountLineRuns(lineProfile4);
     linesPerPass[3] = passLines;
+    StageDone(kPassStages[3]);
 }
 
 bool BoardCounter::RunPasses(CountResult& result) {

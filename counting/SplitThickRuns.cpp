@@ -20,9 +20,10 @@ void BoardCounter::SplitThickRuns() {
     const int pWidth = settings.pWidth;
     rowProfile.assign(std::max(kMinProfileEntries, imgHeight + 1), 0);
     lineProfile4.assign(std::max(kMinProfileEntries, imgHeight + 1), 0);
+    const OneBitRows strip(stripImage.get());
     int scanRow = 0;  // board rows since the last line row
     for (int rowY = 0; rowY < imgHeight; ++rowY) {
-        rowProfile[rowY] = CountLightPixels(stripImage.get(), rowY, 0, imgWidth);
+        rowProfile[rowY] = CountLightPixels(strip, rowY, 0, imgWidth);
         if (rowProfile[rowY] > 0) {
             ++scanRow;
             continue;

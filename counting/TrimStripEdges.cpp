@@ -22,8 +22,9 @@ double TrimLimit(int pass, int bdLine) {
 void BoardCounter::TrimStripEdges(int pass) {
     const int bdLine = settings.bdLine;
     rowProfile.assign(std::max(kMinProfileEntries, imgHeight + 1), 0);
+    const OneBitRows strip(stripImage.get());
     for (int rowY = 0; rowY < imgHeight; ++rowY) {
-        int entry = Saturate(CountDarkPixels(stripImage.get(), rowY, 0, imgWidth), imgWidth, 0.7);
+        int entry = Saturate(CountDarkPixels(strip, rowY, 0, imgWidth), imgWidth, 0.7);
         if (pass == 1 && entry < bdLine) entry = 0;
         rowProfile[rowY] = entry;
     }
@@ -31,10 +32,10 @@ void BoardCounter::TrimStripEdges(int pass) {
     // Both scans test the measures as built above; whitening does not change them.
     const double limit = TrimLimit(pass, bdLine);
     for (int rowY = 0; rowProfile[rowY] > limit && rowY < imgHeight; ++rowY) {
-        FillRow(stripImage.get(), rowY, imgWidth, true);
+        FillRow(strip, rowY, imgWidth, true);
     }
     for (int rowY = imgHeight - 1; rowProfile[rowY] > limit && rowY > 0; --rowY) {
-        FillRow(stripImage.get(), rowY, imgWidth, true);
+        FillRow(strip, rowY, imgWidth, true);
     }
 }
 

@@ -1,14 +1,18 @@
 // Any bytes at all, as a photo file: the segment walker must refuse them or describe
 // them within their bounds, the stream built for the decoder must be a clean JPEG
-// that walks again to the same picture and rebuilds to itself, and the EXIF reader
-// must give an orientation of 1 to 8, both for the payload the walker found and for
-// the raw bytes.
+// that walks again to the same picture and rebuilds to itself, the photo loader's own
+// decode of a small picture must be the image library's decode of the same stream, and
+// the EXIF reader must give an orientation of 1 to 8, both for the payload the walker
+// found and for the raw bytes.
 #include "fuzz/FuzzCheck.h"
+#include "image/DecodeJpeg.h"
 #include "image/DecoderInput.h"
 #include "image/ExifOrientation.h"
+#include "image/ImageLibrary.h"
 #include "image/JpegStructure.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -92,7 +96,7 @@ bool SameScans(const JpegStructure& a, const JpegStructure& b) {
 }
 
 void CheckDecoderInput(std::string_view bytes, const JpegStructure& structure) {
-    const std::string input = BuildDecoderInput(bytes, structure);
+    const std::string input = BuildDecoderInput(bytes, structure).Copy();
     const bool startToEnd = input.size() >= 4 && input.compare(0, 2, "\xFF\xD8") == 0 &&
                             input.compare(input.size() - 2, 2, "\xFF\xD9") == 0;
     Require(startToEnd, "the decoder input does not run from SOI to EOI");
@@ -110,7 +114,49 @@ void CheckDecoderInput(std::string_view bytes, const JpegStructure& structure) {
     Require(SameScans(structure, *again), "the decoder input has other scans");
     Require(again->unsentCoefficient.has_value() == structure.unsentCoefficient.has_value(),
             "the decoder input is complete where the file is not, or the other way round");
-    Require(BuildDecoderInput(input, *again) == input, "building the decoder input again changes it");
+    Require(BuildDecoderInput(input, *again).Copy() == input, "building the decoder input again changes it");
+}
+
+// Pictures of at most this many pixels are decoded, so that a run stays quick.
+constexpr std::uint64_t kMostDecodedPixels = std::uint64_t{1} << 16;
+
+BitmapHandle DecodedByTheLibrary(const std::string& stream) {
+    EnsureImageLibrary();
+    FIMEMORY* memory = FreeImage_OpenMemory(reinterpret_cast<BYTE*>(const_cast<char*>(stream.data())),
+                                            static_cast<DWORD>(stream.size()));
+    BitmapHandle bitmap(FreeImage_LoadFromMemory(FIF_JPEG, memory, JPEG_DEFAULT));
+    FreeImage_CloseMemory(memory);
+    TakeLibraryMessages();
+    return bitmap;
+}
+
+bool SamePicture(FIBITMAP* expected, FIBITMAP* actual) {
+    if (FreeImage_GetWidth(expected) != FreeImage_GetWidth(actual) ||
+        FreeImage_GetHeight(expected) != FreeImage_GetHeight(actual) ||
+        FreeImage_GetBPP(expected) != FreeImage_GetBPP(actual)) {
+        return false;
+    }
+    for (unsigned y = 0; y < FreeImage_GetHeight(expected); ++y) {
+        if (std::memcmp(FreeImage_GetScanLine(expected, static_cast<int>(y)),
+                        FreeImage_GetScanLine(actual, static_cast<int>(y)), FreeImage_GetLine(expected)) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The loader decodes colour and grey photos with libjpeg itself: whatever it decodes
+// must be the very picture the image library decodes from the same stream.
+void CheckDecode(std::string_view bytes, const JpegStructure& structure) {
+    const JpegFrame& frame = structure.frame;
+    if (static_cast<std::uint64_t>(frame.width) * static_cast<std::uint64_t>(frame.height) > kMostDecodedPixels) return;
+    const DecoderInput input = BuildDecoderInput(bytes, structure);
+    std::string warning;
+    const Expected<BitmapHandle> ours = DecodeJpeg(input, warning);
+    if (!ours) return;
+    const BitmapHandle library = DecodedByTheLibrary(input.Copy());
+    Require(library != nullptr, "the library refuses a stream the loader decodes");
+    Require(SamePicture(library.get(), ours->get()), "the loader decodes another picture than the library");
 }
 
 void CheckOrientation(std::string_view payload) {
@@ -129,6 +175,7 @@ void CheckOneInput(std::string_view bytes) {
     CheckPicture(bytes, *structure);
     if (structure->exif) CheckOrientation(bytes.substr(structure->exif->offset, structure->exif->size));
     CheckDecoderInput(bytes, *structure);
+    CheckDecode(bytes, *structure);
 }
 
 }  // namespace

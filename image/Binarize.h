@@ -1,6 +1,7 @@
 #pragma once
 
 #include "image/Bitmap.h"
+#include "image/DecodeJpeg.h"
 
 namespace tamrex {
 
@@ -10,5 +11,23 @@ namespace tamrex {
 // at a time instead of through a whole grey copy of the photo, which would cost a
 // third of the photo's memory again. Null when memory runs out.
 BitmapHandle ThresholdPhoto(FIBITMAP* photo, BYTE level);
+
+// The same picture, made while the photo is decoded: each row is thresholded as soon as
+// it is decoded, while its pixels are still in the processor's caches, instead of in a
+// pass of its own over the whole photo.
+class ThresholdWhileDecoding : public DecodedRows {
+public:
+    explicit ThresholdWhileDecoding(BYTE level) : level_(level) {}
+    bool Start(FIBITMAP* photo) override;
+    void Rows(FIBITMAP* photo, int first, int end) override;
+    // The picture, once every row of the photo was thresholded; null if not, as when the
+    // photo was decoded without telling of its rows or memory ran out.
+    BitmapHandle Take();
+
+private:
+    BYTE level_;
+    BitmapHandle binary_;
+    int rowsDone_ = 0;
+};
 
 }  // namespace tamrex

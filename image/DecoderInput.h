@@ -2,8 +2,10 @@
 
 #include "image/JpegStructure.h"
 
+#include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tamrex {
 
@@ -25,7 +27,37 @@ namespace tamrex {
 // segment" means the picture data ends early, even in a file whose cut was hidden
 // behind an appended end marker or an earlier harmless fault.
 //
-// `structure` must be what ReadJpegStructure returned for `file`.
-std::string BuildDecoderInput(std::string_view file, const JpegStructure& structure);
+// The stream is not copied out of the file: it is read piece by piece from the file's
+// own bytes, with the few bytes written anew in between, so a photo is in memory once.
+class DecoderInput {
+public:
+    std::size_t Size() const { return size_; }
+
+    // Copies at most `count` bytes of the stream from `offset` on to `target`; returns
+    // how many, fewer only at the end of the stream.
+    std::size_t Read(std::size_t offset, char* target, std::size_t count) const;
+
+    // The whole stream in one string.
+    std::string Copy() const;
+
+    // The stream as it is kept: views into the file and into constants, in order.
+    const std::vector<std::string_view>& Pieces() const { return pieces_; }
+
+    // The colour components of the frame: 1 (grey), 3 (colour) or 4 (CMYK).
+    std::size_t Components() const { return components_; }
+
+private:
+    friend DecoderInput BuildDecoderInput(std::string_view file, const JpegStructure& structure);
+    void Append(std::string_view bytes);
+
+    std::vector<std::string_view> pieces_;
+    std::vector<std::size_t> starts_;  // where each piece begins in the stream
+    std::size_t size_ = 0;
+    std::size_t components_ = 0;
+};
+
+// `structure` must be what ReadJpegStructure returned for `file`, and `file` must outlive
+// the input.
+DecoderInput BuildDecoderInput(std::string_view file, const JpegStructure& structure);
 
 }  // namespace tamrex

@@ -1,22 +1,17 @@
 #include "image/LoadPhoto.h"
 
 #include "base/RegularFile.h"
+#include "base/StageMark.h"
+#include "image/DecodeJpeg.h"
 #include "image/DecoderInput.h"
 #include "image/ExifOrientation.h"
-#include "image/ImageLibrary.h"
 #include "image/JpegStructure.h"
 #include "image/TurnUpright.h"
 
 #include <cstdio>
-#include <memory>
 
 namespace tamrex {
 namespace {
-
-struct MemoryCloser {
-    void operator()(FIMEMORY* memory) const noexcept { FreeImage_CloseMemory(memory); }
-};
-using MemoryHandle = std::unique_ptr<FIMEMORY, MemoryCloser>;
 
 std::string Megapixels(std::uint64_t pixels) {
     char text[32];
@@ -33,25 +28,6 @@ Outcome CheckSize(const JpegFrame& frame, std::uint64_t pixelLimit) {
                 " megapixels; scale the photo down, or raise the limit if it really is that big");
 }
 
-// With the stream cleaned, the decoder's warnings can only concern the picture data;
-// these two say that it stopped before the picture was whole.
-bool EndsEarly(const std::string& messages) {
-    return messages.find("premature end of data segment") != std::string::npos ||
-           messages.find("Premature end of JPEG file") != std::string::npos;
-}
-
-Expected<BitmapHandle> Decode(const std::string& stream, std::string& warning) {
-    MemoryHandle memory(FreeImage_OpenMemory(reinterpret_cast<BYTE*>(const_cast<char*>(stream.data())),
-                                             static_cast<DWORD>(stream.size())));
-    if (!memory) return Fail("not enough memory to read it");
-    BitmapHandle bitmap(FreeImage_LoadFromMemory(FIF_JPEG, memory.get(), JPEG_DEFAULT));
-    std::string messages = TakeLibraryMessages();
-    if (!bitmap) return Fail(messages.empty() ? "the JPEG decoder could not read it" : messages);
-    if (EndsEarly(messages)) return Fail("the file is damaged: its picture data ends early (" + messages + ")");
-    warning = std::move(messages);
-    return bitmap;
-}
-
 void AddWarning(std::string& warnings, const std::string& warning) {
     if (warning.empty()) return;
     if (!warnings.empty()) warnings += "; ";
@@ -66,9 +42,12 @@ std::string StructureWarnings(const JpegStructure& structure) {
     return warnings;
 }
 
-Expected<LoadedPhoto> Upright(LoadedPhoto loaded, std::string_view file, const JpegStructure& structure) {
-    if (!structure.exif) return loaded;
-    loaded.orientation = ReadExifOrientation(file.substr(structure.exif->offset, structure.exif->size));
+int OrientationOf(std::string_view file, const JpegStructure& structure) {
+    if (!structure.exif) return kUprightAsStored;
+    return ReadExifOrientation(file.substr(structure.exif->offset, structure.exif->size));
+}
+
+Expected<LoadedPhoto> Upright(LoadedPhoto loaded) {
     if (loaded.orientation == kUprightAsStored) return loaded;
     BitmapHandle turned = TurnUpright(loaded.bitmap.get(), loaded.orientation);
     if (!turned) return Fail("not enough memory to turn it upright");
@@ -76,7 +55,7 @@ Expected<LoadedPhoto> Upright(LoadedPhoto loaded, std::string_view file, const J
     return loaded;
 }
 
-Expected<LoadedPhoto> LoadFromBytes(const std::string& file, std::uint64_t pixelLimit) {
+Expected<LoadedPhoto> LoadFromBytes(const std::string& file, std::uint64_t pixelLimit, DecodedRows* rows) {
     const Expected<JpegStructure> structure = ReadJpegStructure(file);
     if (!structure) return tl::unexpected(structure.error());
     if (Outcome size = CheckSize(structure->frame, pixelLimit); !size) return tl::unexpected(size.error());
@@ -87,23 +66,31 @@ Expected<LoadedPhoto> LoadFromBytes(const std::string& file, std::uint64_t pixel
         return Fail("the file ends inside its picture data without an end marker, and its arithmetic coding "
                     "hides whether it was cut: copy the photo again from where it came from");
     LoadedPhoto loaded;
+    loaded.orientation = OrientationOf(file, *structure);
+    StageDone("structure walk");
+    const DecoderInput input = BuildDecoderInput(file, *structure);
+    StageDone("decoder input");
     std::string decoderWarning;
-    Expected<BitmapHandle> bitmap = Decode(BuildDecoderInput(file, *structure), decoderWarning);
+    // Rows as decoded are the photo's rows only when it needs no turning.
+    Expected<BitmapHandle> bitmap =
+        DecodeJpeg(input, decoderWarning, loaded.orientation == kUprightAsStored ? rows : nullptr);
     if (!bitmap) return tl::unexpected(bitmap.error());
+    StageDone("decode");
     loaded.bitmap = std::move(*bitmap);
     loaded.warning = StructureWarnings(*structure);
     AddWarning(loaded.warning, decoderWarning);
-    return Upright(std::move(loaded), file, *structure);
+    Expected<LoadedPhoto> upright = Upright(std::move(loaded));
+    StageDone("orientation");
+    return upright;
 }
 
 }  // namespace
 
-Expected<LoadedPhoto> LoadJpeg(const std::filesystem::path& photo, std::uint64_t pixelLimit) {
-    EnsureImageLibrary();
-    TakeLibraryMessages();
+Expected<LoadedPhoto> LoadJpeg(const std::filesystem::path& photo, std::uint64_t pixelLimit, DecodedRows* rows) {
     const Expected<std::string> file = ReadRegularFile(photo, kMostPhotoBytes, "photo");
     if (!file) return tl::unexpected(file.error());
-    return LoadFromBytes(*file, pixelLimit);
+    StageDone("read file");
+    return LoadFromBytes(*file, pixelLimit, rows);
 }
 
 }  // namespace tamrex

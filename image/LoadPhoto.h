@@ -2,6 +2,7 @@
 
 #include "base/Expected.h"
 #include "image/Bitmap.h"
+#include "image/DecodeJpeg.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,6 +30,9 @@ inline constexpr std::size_t kMostPhotoBytes = std::size_t{512} << 20;
 // photo over `pixelLimit`, one whose picture data ends early or anything that is no
 // JPEG is refused before or instead of being decoded. The failure says why the photo
 // could not be read, without naming it: callers say what they were reading it for.
-Expected<LoadedPhoto> LoadJpeg(const std::filesystem::path& photo, std::uint64_t pixelLimit = kDefaultPixelLimit);
+// `rows`, if given, hears of the rows as they are decoded when the photo is stored
+// upright (see DecodeJpeg); a photo turned upright afterwards keeps them to itself.
+Expected<LoadedPhoto> LoadJpeg(const std::filesystem::path& photo, std::uint64_t pixelLimit = kDefaultPixelLimit,
+                               DecodedRows* rows = nullptr);
 
 }  // namespace tamrex

@@ -1,5 +1,7 @@
 #include "image/RowBits.h"
 
+#include "image/ProcessorFeatures.h"
+
 #include <cstdint>
 #include <cstring>
 
@@ -42,24 +44,24 @@ __attribute__((target("popcnt"))) int SetBitsWithPopcnt(const std::uint8_t* bits
 int SetBitsPortably(const std::uint8_t* bits, int from, int to) { return SetBitsIn(bits, from, to); }
 
 int CountSetBits(const std::uint8_t* bits, int from, int to) {
-    static const bool hasPopcnt = __builtin_cpu_supports("popcnt");
+    static const bool hasPopcnt = ProcessorHasPopcnt();
     return hasPopcnt ? SetBitsWithPopcnt(bits, from, to) : SetBitsPortably(bits, from, to);
 }
 
 }  // namespace
 
-int CountLightPixels(FIBITMAP* bitmap, int y, int from, int to) {
-    return CountSetBits(FreeImage_GetScanLine(bitmap, y), from, to);
+int CountLightPixels(const OneBitRows& rows, int y, int from, int to) {
+    return CountSetBits(rows.Row(y), from, to);
 }
 
-int CountDarkPixels(FIBITMAP* bitmap, int y, int from, int to) {
+int CountDarkPixels(const OneBitRows& rows, int y, int from, int to) {
     if (to <= from) return 0;
-    return (to - from) - CountLightPixels(bitmap, y, from, to);
+    return (to - from) - CountLightPixels(rows, y, from, to);
 }
 
-void FillRow(FIBITMAP* bitmap, int y, int width, bool light) {
+void FillRow(const OneBitRows& rows, int y, int width, bool light) {
     if (width <= 0) return;
-    std::uint8_t* bits = FreeImage_GetScanLine(bitmap, y);
+    std::uint8_t* bits = rows.Row(y);
     const int wholeBytes = width >> 3;
     std::memset(bits, light ? 0xFF : 0x00, static_cast<std::size_t>(wholeBytes));
     const int rest = width & 7;

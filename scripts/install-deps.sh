@@ -6,7 +6,7 @@ set -euo pipefail
 # Each line says what needs it.
 packages=(
   build-essential cmake ninja-build pkg-config           # the build
-  libfreeimage-dev libexif-dev libexpected-dev           # photos, their orientation, the error type
+  libfreeimage-dev libjpeg-dev libexif-dev libexpected-dev  # photos, their orientation, the error type
   libcli11-dev nlohmann-json3-dev                        # the command line and its JSON
   libsqlite3-dev libssl-dev sqlite3                      # the count log, its SHA-256, backing it up
   libgtest-dev libgmock-dev                              # unit tests

@@ -1,9 +1,13 @@
 #include "image/Binarize.h"
+#include "image/LoadPhoto.h"
+#include "tests/fixtures/JpegInMemory.h"
 #include "tests/fixtures/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <utility>
 
 namespace tamrex {
 namespace {
@@ -45,20 +49,64 @@ TEST(ThresholdPhoto, MatchesTheLibraryForEveryColourAtEveryLevelThatMatters) {
     }
 }
 
-TEST(ThresholdPhoto, MatchesTheLibraryOnGreyPicturesOfAnyWidth) {
-    for (unsigned width : {1u, 7u, 8u, 9u, 33u}) {
-        BitmapHandle grey(FreeImage_Allocate(width, 256, 8));
-        RGBQUAD* palette = FreeImage_GetPalette(grey.get());
+// Rows are done sixteen pixels at a time where the processor can and pixel by pixel for
+// the rest, so every width from none to two sixteens and some over.
+BitmapHandle PictureOfWidth(unsigned width, unsigned bitsPerPixel) {
+    BitmapHandle picture(FreeImage_Allocate(width, 256, bitsPerPixel));
+    if (bitsPerPixel == 8) {
+        RGBQUAD* palette = FreeImage_GetPalette(picture.get());
         for (int i = 0; i < 256; ++i) palette[i] = RGBQUAD{BYTE(i), BYTE(i), BYTE(i), 0};
-        for (unsigned y = 0; y < 256; ++y) {
-            BYTE* row = FreeImage_GetScanLine(grey.get(), static_cast<int>(y));
-            for (unsigned x = 0; x < width; ++x) row[x] = static_cast<BYTE>(y + 37 * x);
+    }
+    for (unsigned y = 0; y < 256; ++y) {
+        BYTE* row = FreeImage_GetScanLine(picture.get(), static_cast<int>(y));
+        for (unsigned byte = 0; byte < width * bitsPerPixel / 8; ++byte) row[byte] = static_cast<BYTE>(y + 37 * byte);
+    }
+    return picture;
+}
+
+TEST(ThresholdPhoto, MatchesTheLibraryOnGreyAndColourPicturesOfAnyWidth) {
+    for (unsigned bitsPerPixel : {8u, 24u}) {
+        for (unsigned width : {1u, 7u, 8u, 9u, 15u, 16u, 17u, 24u, 31u, 33u, 47u, 50u}) {
+            BitmapHandle picture = PictureOfWidth(width, bitsPerPixel);
+            for (int level : {0, 100, 110, 255}) {
+                BitmapHandle ours = ThresholdPhoto(picture.get(), static_cast<BYTE>(level));
+                BitmapHandle library(FreeImage_Threshold(picture.get(), static_cast<BYTE>(level)));
+                ExpectSameBmp(ours.get(), library.get(),
+                              std::to_string(bitsPerPixel) + " bits, width " + std::to_string(width) + ", level " +
+                                  std::to_string(level));
+            }
         }
-        for (int level : {0, 100, 255}) {
-            BitmapHandle ours = ThresholdPhoto(grey.get(), static_cast<BYTE>(level));
-            BitmapHandle library(FreeImage_Threshold(grey.get(), static_cast<BYTE>(level)));
-            ExpectSameBmp(ours.get(), library.get(), "width " + std::to_string(width));
-        }
+    }
+}
+
+// An EXIF segment saying the photo must be turned a quarter clockwise to be upright.
+std::string TurnedByExif(const std::string& jpeg) {
+    const std::string exif = std::string("Exif\0\0II*\0\x08\0\0\0\x01\0", 16) +
+                             std::string("\x12\x01\x03\0\x01\0\0\0\x06\0\0\0", 12) + std::string(4, '\0');
+    const std::size_t length = exif.size() + 2;
+    return jpeg.substr(0, 2) + "\xFF\xE1" + char(length >> 8) + char(length & 0xFF) + exif + jpeg.substr(2);
+}
+
+// The count thresholds each row as it is decoded: the picture must be the library's
+// threshold of the library's own decode of the file, and a photo turned upright after
+// decoding must not be thresholded as stored.
+TEST(ThresholdWhileDecoding, GivesTheLibrarysThresholdOfTheFileOrNothingForATurnedPhoto) {
+    testing::ScratchFolder folder;
+    const BitmapHandle colour = PictureOfWidth(203, 24);
+    const BitmapHandle grey = PictureOfWidth(203, 8);
+    for (const auto& [name, picture] : {std::pair{"colour.jpg", colour.get()}, std::pair{"grey.jpg", grey.get()}}) {
+        const std::filesystem::path file = folder.WriteFile(name, testing::JpegInMemory(picture, JPEG_QUALITYGOOD));
+        ThresholdWhileDecoding thresholding(110);
+        ASSERT_TRUE(LoadJpeg(file, kDefaultPixelLimit, &thresholding));
+        const BitmapHandle library(FreeImage_Load(FIF_JPEG, file.c_str(), JPEG_DEFAULT));
+        const BitmapHandle expected(FreeImage_Threshold(library.get(), 110));
+        ExpectSameBmp(thresholding.Take().get(), expected.get(), name);
+
+        const std::filesystem::path turned = folder.WriteFile(std::string("turned-") + name, TurnedByExif(testing::JpegInMemory(picture, JPEG_QUALITYGOOD)));
+        ThresholdWhileDecoding unwanted(110);
+        const Expected<LoadedPhoto> upright = LoadJpeg(turned, kDefaultPixelLimit, &unwanted);
+        ASSERT_TRUE(upright && upright->orientation == 6) << name;
+        EXPECT_FALSE(unwanted.Take()) << name;
     }
 }
 

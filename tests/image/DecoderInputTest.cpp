@@ -2,9 +2,12 @@
 // spoiled the ways photos arrive spoiled; decoded by FreeImage as the photo loader does.
 #include "image/DecoderInput.h"
 #include "image/Bitmap.h"
+#include "image/DecodeJpeg.h"
 #include "image/ExifOrientation.h"
 #include "image/ImageLibrary.h"
 #include "image/JpegStructure.h"
+#include "tests/fixtures/JpegInMemory.h"
+#include "tests/fixtures/ScratchFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -12,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tamrex {
@@ -44,17 +48,6 @@ BitmapHandle TexturedPicture() {
     return picture;
 }
 
-std::string Encode(FIBITMAP* picture, int flags) {
-    FIMEMORY* memory = FreeImage_OpenMemory();
-    EXPECT_TRUE(FreeImage_SaveToMemory(FIF_JPEG, picture, memory, flags));
-    BYTE* data = nullptr;
-    DWORD size = 0;
-    FreeImage_AcquireMemory(memory, &data, &size);
-    std::string bytes(reinterpret_cast<const char*>(data), size);
-    FreeImage_CloseMemory(memory);
-    return bytes;
-}
-
 struct Decoded {
     BitmapHandle bitmap;
     std::string messages;
@@ -77,7 +70,7 @@ JpegStructure Structure(const std::string& file) {
     return structure ? std::move(*structure) : JpegStructure{};
 }
 
-std::string Clean(const std::string& file) { return BuildDecoderInput(file, Structure(file)); }
+std::string Clean(const std::string& file) { return BuildDecoderInput(file, Structure(file)).Copy(); }
 
 ::testing::AssertionResult SamePixels(FIBITMAP* expected, FIBITMAP* actual) {
     if (!expected || !actual) return ::testing::AssertionFailure() << "a picture is missing";
@@ -134,8 +127,8 @@ protected:
     void SetUp() override {
         EnsureImageLibrary();
         picture_ = TexturedPicture();
-        baseline_ = Encode(picture_.get(), JPEG_QUALITYGOOD);
-        progressive_ = Encode(picture_.get(), JPEG_QUALITYGOOD | JPEG_PROGRESSIVE);
+        baseline_ = testing::JpegInMemory(picture_.get(), JPEG_QUALITYGOOD);
+        progressive_ = testing::JpegInMemory(picture_.get(), JPEG_QUALITYGOOD | JPEG_PROGRESSIVE);
         ASSERT_EQ(ScanOffsets(baseline_).size(), 1u);
         ASSERT_EQ(ScanOffsets(progressive_).size(), 10u);
     }
@@ -209,6 +202,90 @@ TEST_F(DecoderInput, DecodesToExactlyThePixelsOfTheFile) {
     }
 }
 
+// The stream is read from pieces of the file with bytes written anew between them; read
+// in any chunks, it is the stream as one string, and the decoder sees exactly that.
+TEST_F(DecoderInput, IsReadFromItsPiecesAsFromOneStream) {
+    std::string zeroed = baseline_;  // a sequential scan whose fields the input writes anew
+    const std::size_t scanHeaderEnd = ScanOffsets(zeroed)[0] + 2 + SegmentLength(zeroed, ScanOffsets(zeroed)[0]);
+    zeroed.replace(scanHeaderEnd - 3, 3, std::string(3, '\0'));
+    for (const auto& [file, intact] : {std::pair{zeroed, baseline_}, std::pair{progressive_, progressive_}}) {
+        const std::string spoiled = AfterStart(WithoutEnd(file), Metadata() + "stray") + Segment(0xFE, "last") +
+                                    kEoiBytes + "trailing preview";
+        const tamrex::DecoderInput input = BuildDecoderInput(spoiled, Structure(spoiled));
+        ASSERT_EQ(input.Copy(), intact);
+        for (std::size_t chunk : {1, 3, 4096}) {
+            std::string read;
+            char buffer[4096];
+            for (std::size_t got; (got = input.Read(read.size(), buffer, chunk)) > 0;) read.append(buffer, got);
+            EXPECT_EQ(read, intact) << "in chunks of " << chunk;
+        }
+        std::string warning;
+        const Expected<BitmapHandle> decoded = DecodeJpeg(input, warning);
+        ASSERT_TRUE(decoded) << decoded.error().message;
+        EXPECT_EQ(warning, "");
+        EXPECT_TRUE(SamePixels(Decode(intact).bitmap.get(), decoded->get()));
+    }
+}
+
+// The JFIF segment FreeImage writes first: units, then the densities across and down.
+std::string WithDensity(std::string file, char units, int across, int down) {
+    EXPECT_EQ(file.substr(6, 5), std::string("JFIF\0", 5));
+    file.replace(13, 5, std::string{units, char(across >> 8), char(across & 0xFF), char(down >> 8), char(down & 0xFF)});
+    return file;
+}
+
+::testing::AssertionResult SameResolutionAndColours(FIBITMAP* expected, FIBITMAP* actual) {
+    if (FreeImage_GetDotsPerMeterX(expected) != FreeImage_GetDotsPerMeterX(actual) ||
+        FreeImage_GetDotsPerMeterY(expected) != FreeImage_GetDotsPerMeterY(actual)) {
+        return ::testing::AssertionFailure() << "resolution " << FreeImage_GetDotsPerMeterX(actual) << " x "
+                                             << FreeImage_GetDotsPerMeterY(actual) << " instead of "
+                                             << FreeImage_GetDotsPerMeterX(expected) << " x "
+                                             << FreeImage_GetDotsPerMeterY(expected);
+    }
+    const unsigned colours = FreeImage_GetColorsUsed(expected);  // palette entries; none above 8 bits
+    if (FreeImage_GetColorType(expected) != FreeImage_GetColorType(actual) ||
+        FreeImage_GetColorsUsed(actual) != colours ||
+        (colours > 0 &&
+         std::memcmp(FreeImage_GetPalette(expected), FreeImage_GetPalette(actual), colours * sizeof(RGBQUAD)) != 0)) {
+        return ::testing::AssertionFailure() << "another colour type or palette";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+// Colour and grey photos are decoded by libjpeg directly, set up as the library sets it
+// up; whatever way a photo was encoded, the picture must be the library's own.
+TEST_F(DecoderInput, DecodesEveryKindOfPhotoExactlyAsTheLibrary) {
+    const BitmapHandle grey(FreeImage_ConvertToGreyscale(picture_.get()));
+    const BitmapHandle odd(FreeImage_Rescale(picture_.get(), 161, 97, FILTER_BOX));
+    const std::string corpus = TAMREX_SOURCE_DIR "/tests/corpus/";
+    const std::pair<std::string, std::string> kinds[] = {
+        {"4:2:0", baseline_},
+        {"progressive", progressive_},
+        {"4:1:1", testing::JpegInMemory(picture_.get(), JPEG_QUALITYGOOD | JPEG_SUBSAMPLING_411)},
+        {"4:2:2", testing::JpegInMemory(picture_.get(), JPEG_QUALITYGOOD | JPEG_SUBSAMPLING_422)},
+        {"4:4:4", testing::JpegInMemory(picture_.get(), JPEG_QUALITYSUPERB | JPEG_SUBSAMPLING_444)},
+        {"grey", testing::JpegInMemory(grey.get(), JPEG_QUALITYGOOD)},
+        {"grey progressive", testing::JpegInMemory(grey.get(), JPEG_QUALITYGOOD | JPEG_PROGRESSIVE)},
+        {"161 x 97", testing::JpegInMemory(odd.get(), JPEG_QUALITYGOOD)},
+        {"restart markers", testing::ReadFile(corpus + "stack-restart-markers.jpg")},
+        {"CMYK", testing::ReadFile(corpus + "stack-cmyk.jpg")},
+        {"300 dpi", WithDensity(baseline_, 1, 300, 300)},
+        {"96 x 71 dpi", WithDensity(baseline_, 1, 96, 71)},
+        {"dots per cm", WithDensity(baseline_, 2, 118, 40)},
+        {"aspect ratio only", WithDensity(baseline_, 0, 1, 2)},
+    };
+    for (const auto& [kind, file] : kinds) {
+        const Decoded library = Decode(file);
+        ASSERT_TRUE(library.bitmap) << kind;
+        std::string warning;
+        const Expected<BitmapHandle> ours = DecodeJpeg(BuildDecoderInput(file, Structure(file)), warning);
+        ASSERT_TRUE(ours) << kind << ": " << ours.error().message;
+        EXPECT_EQ(warning, library.messages) << kind;
+        EXPECT_TRUE(SamePixels(library.bitmap.get(), ours->get())) << kind;
+        EXPECT_TRUE(SameResolutionAndColours(library.bitmap.get(), ours->get())) << kind;
+    }
+}
+
 TEST_F(DecoderInput, ACompletePhotoLackingOnlyItsEndMarkerDecodesWithoutAWarning) {
     for (const std::string& file : {baseline_, progressive_}) {
         EXPECT_EQ(Structure(WithoutEnd(file)).end, JpegEnd::kInsideScanData);
@@ -274,7 +351,7 @@ TEST_F(DecoderInput, AProgressiveFileCutBetweenScansDecodesSilentlyButShowsItsGa
         const std::string cut = progressive_.substr(0, ScanOffsets(progressive_)[kept]);
         const JpegStructure structure = Structure(cut);
         EXPECT_TRUE(structure.unsentCoefficient) << kept << " scans";
-        EXPECT_EQ(Decode(BuildDecoderInput(cut, structure)).messages, "") << kept << " scans";
+        EXPECT_EQ(Decode(BuildDecoderInput(cut, structure).Copy()).messages, "") << kept << " scans";
     }
     EXPECT_FALSE(Structure(progressive_).unsentCoefficient);
 }
@@ -287,7 +364,7 @@ TEST_F(DecoderInput, ExifClaiming65535EntriesNeverReachesTheLibrary) {
     const JpegStructure structure = Structure(file);
     ASSERT_TRUE(structure.exif);
     EXPECT_EQ(ReadExifOrientation(std::string_view(file).substr(structure.exif->offset, structure.exif->size)), 6);
-    const std::string clean = BuildDecoderInput(file, structure);
+    const std::string clean = BuildDecoderInput(file, structure).Copy();
     EXPECT_EQ(clean, baseline_);
     EXPECT_TRUE(SamePixels(Decode(baseline_).bitmap.get(), Decode(clean).bitmap.get()));
 }

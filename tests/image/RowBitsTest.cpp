@@ -36,9 +36,9 @@ TEST(RowBits, CountsMatchPixelByPixelReadsForEveryRangeAndWidth) {
         for (int from = 0; from <= width; ++from) {
             for (int to : {from, from + 1, width, (from + width) / 2}) {
                 if (to < from || to > width) continue;
-                ASSERT_EQ(CountLightPixels(picture.get(), 1, from, to), LightByPixel(picture.get(), 1, from, to))
+                ASSERT_EQ(CountLightPixels(OneBitRows(picture.get()), 1, from, to), LightByPixel(picture.get(), 1, from, to))
                     << "width " << width << " columns " << from << ".." << to;
-                ASSERT_EQ(CountDarkPixels(picture.get(), 1, from, to),
+                ASSERT_EQ(CountDarkPixels(OneBitRows(picture.get()), 1, from, to),
                           (to - from) - LightByPixel(picture.get(), 1, from, to));
             }
         }
@@ -53,7 +53,7 @@ TEST(RowBits, FillRowSetsExactlyTheColumnsOfOneRow) {
             const unsigned pitch = FreeImage_GetPitch(picture.get());
             std::vector<BYTE> before(pitch * 3);
             for (int y = 0; y < 3; ++y) std::copy_n(FreeImage_GetScanLine(picture.get(), y), pitch, &before[y * pitch]);
-            FillRow(picture.get(), 1, width, light);
+            FillRow(OneBitRows(picture.get()), 1, width, light);
             EXPECT_EQ(LightByPixel(picture.get(), 1, 0, width), light ? width : 0) << width;
             for (int y = 0; y < 3; ++y) {
                 const BYTE* row = FreeImage_GetScanLine(picture.get(), y);
