@@ -165,9 +165,29 @@ TEST_F(Station, CalibrationFindsSettingsThatCountPhotosItHasNotSeen) {
     EXPECT_NEAR(calibration.thickness, 15, 1);
     EXPECT_LE(calibration.grid.pWidths.front(), 15 / 2);
     EXPECT_GE(calibration.grid.pWidths.back(), 15 * 8 / 5);
+    // Along each axis through the choice, every setting of the plateau reported counts
+    // the known photos exactly, and the settings just past its ends do not.
+    const CalibrationGrid& grid = calibration.grid;
+    const auto countsEveryPhoto = [&](std::array<int, 3> position) {
+        const CounterSettings settings{static_cast<std::int16_t>(grid.bdLines[position[1]]),
+                                       static_cast<std::int16_t>(grid.thresholds[position[0]]),
+                                       static_cast<std::int16_t>(grid.pWidths[position[2]])};
+        return std::all_of(known.begin(), known.end(),
+                           [&](const KnownCount& photo) { return CountOf(photo.photo, settings) == photo.boards; });
+    };
+    const std::array<std::size_t, 3> extents{grid.thresholds.size(), grid.bdLines.size(), grid.pWidths.size()};
     for (int axis = 0; axis < 3; ++axis) {
-        EXPECT_LE(calibration.choice.plateau[axis].first, calibration.choice.position[axis]) << "axis " << axis;
-        EXPECT_GE(calibration.choice.plateau[axis].last, calibration.choice.position[axis]) << "axis " << axis;
+        const AxisSpan span = calibration.choice.plateau[axis];
+        std::array<int, 3> position = calibration.choice.position;
+        EXPECT_LE(span.first, position[axis]) << "axis " << axis;
+        EXPECT_GE(span.last, position[axis]) << "axis " << axis;
+        for (int at = span.first - 1; at <= span.last + 1; ++at) {
+            if (at < 0 || at >= static_cast<int>(extents[axis])) continue;
+            position[axis] = at;
+            const bool inside = at >= span.first && at <= span.last;
+            EXPECT_EQ(countsEveryPhoto(position), inside) << "axis " << axis << ", position " << at << " of "
+                                                          << span.first << " to " << span.last;
+        }
     }
     ASSERT_EQ(steps.size(), calibration.grid.thresholds.size()) << "one progress report per threshold";
     EXPECT_TRUE(std::is_sorted(steps.rbegin(), steps.rend())) << "steps left only go down";

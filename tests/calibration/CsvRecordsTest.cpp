@@ -56,6 +56,22 @@ TEST(CsvField, GuardsTheCorrectionsFileAndItsReadersFindThePhotos) {
     EXPECT_EQ((*known)[1].photo, corrections[1].file);
 }
 
+// A count typed as a decimal, with a word after it or with a slip of the finger starts
+// with a number, but is no count of boards: taking that number would calibrate on it.
+TEST(ReadKnownCounts, RefusesACountThatIsOnlyPartlyANumber) {
+    ScratchFolder folder;
+    for (const std::string count : {"3.5", "12 boards", "6x", "1e2"}) {
+        const std::string problem = "the count '" + count + "' is not a whole number of boards from 1 to 32767";
+        const Expected<std::vector<KnownCount>> listed =
+            ReadKnownCounts(folder.WriteFile("known.csv", "file,count\r\na.jpg,7\r\nb.jpg," + count + "\r\n"));
+        ASSERT_FALSE(listed.has_value()) << count;
+        EXPECT_EQ(listed.error().message, "known counts '" + (folder / "known.csv").string() + "', line 3: " + problem);
+        const Expected<KnownCount> given = ParseKnownCount("b.jpg=" + count);
+        ASSERT_FALSE(given.has_value()) << count;
+        EXPECT_EQ(given.error().message, "in 'b.jpg=" + count + "', " + problem);
+    }
+}
+
 // Known counts come from a name on the command line: it may lead to a device that
 // never ends, or to a file far too big to be a list of photos.
 TEST(ReadKnownCounts, ReadsOnlyARegularFileOfAReasonableSize) {

@@ -46,6 +46,37 @@ TEST(ChooseMostRobust, TakesTheMiddleOfAPlateauOnEveryAxis) {
     }
 }
 
+// How far each setting may drift is told right up to the grid's first and last
+// positions, and no further than the settings that count as many photos exactly.
+TEST(ChooseMostRobust, ReportsThePlateauUpToTheGridsEdges) {
+    const struct {
+        const char* cells;
+        int chosen, first, last;  // on a tie the first is chosen
+    } cases[] = {
+        {"33311", 0, 0, 2}, {"1133", 2, 2, 3}, {"3333", 0, 0, 3}, {"3", 0, 0, 0}, {"33133", 0, 0, 1},
+    };
+    for (int axis = 0; axis < 3; ++axis) {
+        for (const auto& one : cases) {
+            const RobustChoice choice = ChooseMostRobust(AlongAxis(axis, one.cells), {3, 20, kNoReach});
+            EXPECT_EQ(choice.position[axis], one.chosen) << one.cells << " on axis " << axis;
+            EXPECT_EQ(choice.plateau[axis].first, one.first) << one.cells << " on axis " << axis;
+            EXPECT_EQ(choice.plateau[axis].last, one.last) << one.cells << " on axis " << axis;
+        }
+    }
+    // Two axes at once: through the choice (threshold 0, PWIDTH 1) the plateau spans
+    // every threshold, and the PWIDTHs from 1 to the last.
+    const char* rows[] = {"1333", "1331", "3311"};
+    ScoreGrid grid(3, 1, 4);
+    for (int t = 0; t < 3; ++t)
+        for (int p = 0; p < 4; ++p) grid[grid.IndexOf(t, 0, p)] = {rows[t][p] - '0', 0.0, 0};
+    const RobustChoice choice = ChooseMostRobust(grid, {3, 20, kNoReach});
+    EXPECT_EQ(choice.position, (std::array<int, 3>{0, 0, 1}));
+    EXPECT_EQ(choice.plateau[0].first, 0);
+    EXPECT_EQ(choice.plateau[0].last, 2);
+    EXPECT_EQ(choice.plateau[2].first, 1);
+    EXPECT_EQ(choice.plateau[2].last, 3);
+}
+
 TEST(ChooseMostRobust, KeepsItsWholeNeighbourhoodInsideTheGrid) {
     // Every setting counts every photo, but only from position 8 on is none of the
     // neighbourhood past the grid's edge, where nothing is known.

@@ -1,4 +1,5 @@
 // The report and picture options of tamrex-count: --csv and --overlay.
+#include "calibration/CsvRecords.h"
 #include "image/Bitmap.h"
 #include "tests/fixtures/CountCommandFolder.h"
 
@@ -58,6 +59,37 @@ TEST_F(CountOutputs, CsvQuotesOddFileNamesAsRfc4180Asks) {
         at = run.out.find("\r\n", at) + 2;
     }
     EXPECT_EQ(at, run.out.size());
+}
+
+// Whatever a field holds (a name with a carriage return, an error that quotes a name
+// with a comma and quotes), a CSV reader finds it whole in its row and column, in the
+// report of a batch and in the count log's.
+TEST_F(CountOutputs, EveryCsvReadsBackFieldForField) {
+    const std::string counted = "two\rlines.jpg", broken = "bad, \"x\".jpg";
+    CopyPhotoAs(counted);
+    folder_.WriteFile(broken, "not a photo");
+    const std::string error = "cannot read photo 'bad, \"x\".jpg': not a JPEG file";
+    const CommandOutcome report = Count("--csv --log counts.sqlite " + ShellQuoted(counted) + " " + ShellQuoted(broken));
+    const CommandOutcome log = Count("log --csv --log counts.sqlite");
+    ASSERT_EQ(log.status, 0) << log.err;
+    for (const auto& [csv, fileColumn] : {std::pair{report.out, "file"}, std::pair{log.out, "photo"}}) {
+        const Expected<CsvTable> table = ParseCsv(csv);
+        ASSERT_TRUE(table.has_value()) << table.error().message << " in:\n" << csv;
+        ASSERT_EQ(table->records.size(), 3u) << csv;
+        const CsvRecord& header = table->records[0];
+        for (const CsvRecord& row : table->records) EXPECT_EQ(row.size(), header.size()) << csv;
+        const auto column = [&](const std::string& name) {
+            return static_cast<std::size_t>(std::find(header.begin(), header.end(), name) - header.begin());
+        };
+        ASSERT_LT(column("error"), header.size()) << csv;
+        ASSERT_LT(column(fileColumn), header.size()) << csv;
+        const CsvRecord& good = table->records[1];
+        const CsvRecord& bad = table->records[2];
+        EXPECT_EQ(std::filesystem::path(good[column(fileColumn)]).filename(), counted) << csv;
+        EXPECT_EQ(good[column("error")], "") << csv;
+        EXPECT_EQ(std::filesystem::path(bad[column(fileColumn)]).filename(), broken) << csv;
+        EXPECT_EQ(bad[column("error")], error) << csv;
+    }
 }
 
 TEST_F(CountOutputs, CsvHasAHeaderAndOneRowPerPhotoInOrderWithFailuresInTheirRow) {

@@ -113,7 +113,19 @@ struct Worker {
     int items = 0;
 };
 
-// Items 2 and 5 fail the way a worker can: memory running out, and anything else thrown.
+// What a library written in C or a third party's code may throw: no std::exception.
+struct ForeignError {};
+
+// A worker whose setting up runs out of memory the first time.
+struct FailsFirstSetUp {
+    static inline std::atomic<bool> triedOnce{false};
+    FailsFirstSetUp() {
+        if (!triedOnce.exchange(true)) throw std::bad_alloc();
+    }
+};
+
+// Items 2, 5 and 6 fail the way a worker can: memory running out, a standard exception,
+// and anything else thrown.
 std::vector<Expected<int>> RunWithFaults(unsigned jobs) {
     std::vector<Expected<int>> results;
     RunInOrder<Worker, int>(
@@ -122,6 +134,7 @@ std::vector<Expected<int>> RunWithFaults(unsigned jobs) {
             ++worker.items;
             if (index == 2) throw std::bad_alloc();
             if (index == 5) throw std::runtime_error("the disk went away");
+            if (index == 6) throw ForeignError();
             return static_cast<int>(index * 10);
         },
         [](std::size_t index) { return "item " + std::to_string(index); },
@@ -137,7 +150,7 @@ TEST(RunInOrder, AFailingItemBecomesItsFailureAndEveryOtherItemKeepsItsResult) {
         const std::vector<Expected<int>> results = RunWithFaults(jobs);
         ASSERT_EQ(results.size(), 8u) << jobs;
         for (std::size_t index = 0; index < results.size(); ++index) {
-            if (index == 2 || index == 5) continue;
+            if (index == 2 || index == 5 || index == 6) continue;
             ASSERT_TRUE(results[index].has_value()) << index;
             EXPECT_EQ(*results[index], static_cast<int>(index * 10));
         }
@@ -145,7 +158,23 @@ TEST(RunInOrder, AFailingItemBecomesItsFailureAndEveryOtherItemKeepsItsResult) {
         EXPECT_EQ(results[2].error().message, "cannot finish item 2: not enough memory");
         ASSERT_FALSE(results[5].has_value());
         EXPECT_EQ(results[5].error().message, "cannot finish item 5: the disk went away");
+        ASSERT_FALSE(results[6].has_value());
+        EXPECT_EQ(results[6].error().message, "cannot finish item 6: an unexpected error");
     }
+
+    // A worker that cannot be set up fails the item it was set up for; the next item
+    // sets one up again.
+    FailsFirstSetUp::triedOnce = false;
+    std::vector<Expected<int>> results;
+    RunInOrder<FailsFirstSetUp, int>(
+        3, 1, [](FailsFirstSetUp&, std::size_t index) -> Expected<int> { return static_cast<int>(index); },
+        [](std::size_t index) { return "item " + std::to_string(index); },
+        [&](std::size_t, Expected<int> result) { results.push_back(std::move(result)); });
+    ASSERT_EQ(results.size(), 3u);
+    ASSERT_FALSE(results[0].has_value());
+    EXPECT_EQ(results[0].error().message, "cannot finish item 0: not enough memory");
+    EXPECT_EQ(results[1].value_or(-1), 1);
+    EXPECT_EQ(results[2].value_or(-1), 2);
 }
 
 // -j 1024 on a machine that gives a process a few hundred threads, or none at all.

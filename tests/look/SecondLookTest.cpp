@@ -472,6 +472,10 @@ TEST(SecondLookChain, CountsEverySeamTheSpacingCallsFor) {
     twoMissing.Clear(twoMissing.SeamAt(9), 0.5);
     twoMissing.Add(twoMissing.SeamAt(9) - 2, 150);
     EXPECT_EQ(twoMissing.BoardsBetween(twoMissing.pitch), between) << "two seams missing in a row";
+    const SeamChain bridged = twoMissing.Chain(twoMissing.pitch);
+    const auto link = std::find(bridged.boards.begin(), bridged.boards.end(), 3);
+    ASSERT_NE(link, bridged.boards.end()) << "one link spans the three boards";
+    EXPECT_NEAR(bridged.seams[link - bridged.boards.begin()], twoMissing.SeamAt(6), 0.5) << "from the seam below the gap";
 
     SeamProfile stain(20);  // faint seams, and a crack far darker than any in the middle of a board
     stain.Add(stain.SeamAt(5) + stain.pitch / 2, 150);
