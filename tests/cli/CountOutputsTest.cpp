@@ -68,7 +68,8 @@ TEST_F(CountOutputs, EveryCsvReadsBackFieldForField) {
     const std::string counted = "two\rlines.jpg", broken = "bad, \"x\".jpg";
     CopyPhotoAs(counted);
     folder_.WriteFile(broken, "not a photo");
-    const std::string error = "cannot read photo 'bad, \"x\".jpg': not a JPEG file";
+    const std::string error =
+        "cannot read photo 'bad, \"x\".jpg': not a JPEG file: it does not start with the JPEG start marker FF D8";
     const CommandOutcome report = Count("--csv --log counts.sqlite " + ShellQuoted(counted) + " " + ShellQuoted(broken));
     const CommandOutcome log = Count("log --csv --log counts.sqlite");
     ASSERT_EQ(log.status, 0) << log.err;

@@ -467,9 +467,7 @@ TEST(SecondLookChain, CountsEverySeamTheSpacingCallsFor) {
     EXPECT_EQ(clean.BoardsBetween(clean.pitch), between);
 
     SeamProfile twoMissing;  // two seams in a row that do not show, in a span a little short of three boards
-    twoMissing.Clear(twoMissing.SeamAt(7), 0.5);
-    twoMissing.Clear(twoMissing.SeamAt(8), twoMissing.pitch - 3);
-    twoMissing.Clear(twoMissing.SeamAt(9), 0.5);
+    twoMissing.Clear(twoMissing.SeamAt(8), twoMissing.pitch + 5);
     twoMissing.Add(twoMissing.SeamAt(9) - 2, 150);
     EXPECT_EQ(twoMissing.BoardsBetween(twoMissing.pitch), between) << "two seams missing in a row";
     const SeamChain bridged = twoMissing.Chain(twoMissing.pitch);
