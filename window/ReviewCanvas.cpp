@@ -6,12 +6,14 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <QtMath>
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace tamrex {
 namespace {
@@ -22,6 +24,8 @@ constexpr double kReachPixels = 3;  // how near a click must come to a line to t
 constexpr int kCursorMargin = 40;   // screen pixels kept between the cursor and the edge
 const QColor kBackground(64, 64, 64);
 const QColor kCursorColour(255, 0, 0);  // the pass colours never use pure red
+const QColor kFrameColour(255, 255, 0);
+const QColor kOutsideFrame(0, 0, 0, 110);  // what the frame leaves out, darkened
 
 QString LineName(std::size_t index, const ReviewLine& line) {
     const QString number = QString::number(index + 1);
@@ -43,6 +47,11 @@ ReviewCanvas::ReviewCanvas(const PhotoPyramid& photo, LineEdits& edits, const QR
 void ReviewCanvas::ShowPhoto(const PhotoPyramid& sharper) {
     if (sharper.PhotoSize() != photoSize || sharper.Empty()) return;
     photo = sharper;
+    viewport()->update();
+}
+
+void ReviewCanvas::SetFrame(std::optional<QRect> shown) {
+    frame = shown;
     viewport()->update();
 }
 
@@ -120,6 +129,7 @@ void ReviewCanvas::paintEvent(QPaintEvent*) {
     PaintPhoto(painter, viewport()->rect());
     const PhotoView now = View();
     for (const std::unique_ptr<ReviewLayer>& layer : layers) layer->Paint(painter, now);
+    PaintFrame(painter);
     PaintPointerTarget(painter);
     PaintCursor(painter);
 }
@@ -173,6 +183,34 @@ void ReviewCanvas::PaintCursor(QPainter& painter) const {
     painter.setBrush(kCursorColour);
     const QPointF marker[] = {{left, y - 6}, {left + 9, y}, {left, y + 6}};
     painter.drawPolygon(marker, 3);
+}
+
+// What lies outside the frame is darkened, so that what the second look reads stands out.
+void ReviewCanvas::PaintFrame(QPainter& painter) const {
+    if (!frame) return;
+    const PhotoView now = View();
+    const QRectF inside(now.ToScreen(QPointF(frame->topLeft())), now.ToScreen(QPointF(frame->bottomRight() + QPoint(1, 1))));
+    const QRectF photoOnScreen(now.ToScreen(QPointF(0, 0)), now.ToScreen(QPointF(photoSize.width(), photoSize.height())));
+    QPainterPath outside;
+    outside.addRect(photoOnScreen);
+    outside.addRect(inside);  // odd-even filling leaves the frame's inside out
+    painter.save();
+    painter.fillPath(outside, kOutsideFrame);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(0, 0, 0), 3));
+    painter.drawRect(inside);
+    painter.setPen(QPen(kFrameColour, 1.5, Qt::DashLine));
+    painter.drawRect(inside);
+    painter.restore();
+}
+
+// The photo pixels the drag between the two points covers, within the photo.
+QRect ReviewCanvas::FrameBetween(QPointF one, QPointF other) const {
+    const PhotoView now = View();
+    const QPointF a = now.ToPhoto(one), b = now.ToPhoto(other);
+    const QPoint topLeft(qFloor(std::min(a.x(), b.x())), qFloor(std::min(a.y(), b.y())));
+    const QPoint beyond(qCeil(std::max(a.x(), b.x())), qCeil(std::max(a.y(), b.y())));
+    return QRect(topLeft, beyond - QPoint(1, 1)).intersected(QRect(QPoint(0, 0), photoSize));
 }
 
 int ReviewCanvas::ReachInRows() const { return static_cast<int>(kReachPixels / zoom); }
@@ -234,6 +272,8 @@ void ReviewCanvas::mousePressEvent(QMouseEvent* event) {
     pressedAt = event->position();
     scrollAtPress = QPoint(horizontalScrollBar()->value(), verticalScrollBar()->value());
     panning = false;
+    framing = event->button() == Qt::LeftButton && (event->modifiers() & Qt::ShiftModifier);
+    if (framing) framedBefore = frame;
     viewport()->update();
 }
 
@@ -248,6 +288,11 @@ void ReviewCanvas::mouseMoveEvent(QMouseEvent* event) {
     const QPoint moved = (at - *pressedAt).toPoint();
     if (!panning && moved.manhattanLength() < QApplication::startDragDistance()) return;
     panning = true;
+    if (framing) {
+        frame = FrameBetween(*pressedAt, at);
+        viewport()->update();
+        return;
+    }
     viewport()->setCursor(Qt::ClosedHandCursor);
     horizontalScrollBar()->setValue(scrollAtPress.x() - moved.x());
     verticalScrollBar()->setValue(scrollAtPress.y() - moved.y());
@@ -259,10 +304,26 @@ void ReviewCanvas::mouseReleaseEvent(QMouseEvent* event) {
     const bool click = !panning && event->button() == Qt::LeftButton;
     const QPointF at = *pressedAt;
     pressedAt.reset();
+    const bool drewFrame = std::exchange(framing, false) && panning;
     panning = false;
     viewport()->unsetCursor();
+    if (drewFrame) {
+        EndFraming(at, event->position());
+        return;
+    }
     if (!click) return;
     if (const std::optional<int> row = PhotoRowAt(at)) EditAt(*row);
+}
+
+// A frame with nothing inside it is no frame: the one before stays.
+void ReviewCanvas::EndFraming(QPointF from, QPointF to) {
+    const QRect drawn = FrameBetween(from, to);
+    if (drawn.isEmpty()) {
+        SetFrame(framedBefore);
+        return;
+    }
+    SetFrame(drawn);
+    emit framed(drawn);
 }
 
 void ReviewCanvas::leaveEvent(QEvent* event) {

@@ -18,8 +18,8 @@ namespace tamrex {
 // The photo at full resolution, zoomed and panned, with its layers drawn over it; a click
 // on a line of the count takes it away, a click elsewhere on the photo adds one at that row.
 //
-// Mouse: the wheel zooms about the pointer, a drag pans (as do the scroll bars), a click
-// edits. Keys: Up and Down move a cursor line from line to gap to line (Shift: one photo
+// Mouse: the wheel zooms about the pointer, a drag pans (as do the scroll bars), a drag
+// with Shift held frames the stack, a click edits. Keys: Up and Down move a cursor line from line to gap to line (Shift: one photo
 // row), Delete or Backspace removes the line under it, Insert adds one at it.
 class ReviewCanvas : public QAbstractScrollArea {
     Q_OBJECT
@@ -41,6 +41,10 @@ public:
     PhotoView View() const;
     std::optional<int> CursorRow() const { return cursorRow; }
 
+    // The frame a Shift+drag drew around the stack, in pixels of the photo, if there is one.
+    std::optional<QRect> Frame() const { return frame; }
+    void SetFrame(std::optional<QRect> shown);
+
     void ZoomIn();
     void ZoomOut();
     void FitToWindow();  // and keep fitting as the window is resized, until zoomed
@@ -51,6 +55,8 @@ signals:
     // What a click would do where the pointer is, or what the last key did.
     void hint(const QString& text);
     void zoomChanged(double zoom);
+    // A Shift+drag drew a new frame.
+    void framed(const QRect& frame);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -69,6 +75,9 @@ private:
     void PaintPhoto(QPainter& painter, const QRect& area) const;
     void PaintPointerTarget(QPainter& painter) const;
     void PaintCursor(QPainter& painter) const;
+    void PaintFrame(QPainter& painter) const;
+    QRect FrameBetween(QPointF one, QPointF other) const;
+    void EndFraming(QPointF from, QPointF to);
     double LeastZoom() const;
     int ReachInRows() const;
     std::optional<int> PhotoRowAt(QPointF onScreen) const;
@@ -95,6 +104,9 @@ private:
     std::optional<QPointF> pressedAt;
     QPoint scrollAtPress;
     bool panning = false;
+    bool framing = false;          // the press had Shift held: the drag draws a frame
+    std::optional<QRect> frame;    // the frame drawn, or while framing the one being drawn
+    std::optional<QRect> framedBefore;  // what a Shift+click too short for a frame leaves
 };
 
 }  // namespace tamrex

@@ -2,6 +2,7 @@
 
 #include "window/CheckText.h"
 #include "window/CountLinesLayer.h"
+#include "window/FramedLook.h"
 #include "window/ReviewCanvas.h"
 #include "window/SecondLookLayer.h"
 
@@ -9,6 +10,7 @@
 #include <QColor>
 #include <QDialogButtonBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -26,8 +28,9 @@ const QColor kWarningRed(192, 0, 0);
 
 const QString kHowTo = QStringLiteral(
     "Click a line to take it away, or between lines to add one; drag to pan, turn the wheel to zoom. "
+    "Shift+drag frames the stack for the second look. "
     "Keys: Up/Down move the cursor, Delete takes away the line under it, Insert adds one, L hides the lines; "
-    "Enter accepts, Esc leaves the count as it was.");
+    "Enter accepts, Esc takes the frame away or leaves the count as it was.");
 
 QRect StripArea(const CountResult& count, int photoHeight) {
     const RowSpan rows = StripRows(count, photoHeight);
@@ -49,13 +52,33 @@ QString StepText(bool undone, const LineEdits::Edit& edit) {
                       : QStringLiteral("Took away the line at %1 again.").arg(where);
 }
 
+QString FrameWords(const QRect& frame) {
+    return QStringLiteral("the frame (%1 x %2 pixels at %3, %4)")
+        .arg(frame.width())
+        .arg(frame.height())
+        .arg(frame.x())
+        .arg(frame.y());
+}
+
+std::optional<QRect> ToRect(const std::optional<PhotoFrame>& frame) {
+    if (!frame) return std::nullopt;
+    return QRect(frame->x, frame->y, frame->width, frame->height);
+}
+
+std::optional<PhotoFrame> ToFrame(const std::optional<QRect>& rect) {
+    if (!rect) return std::nullopt;
+    return PhotoFrame{rect->x(), rect->y(), rect->width(), rect->height()};
+}
+
 }  // namespace
 
 ReviewWindow::ReviewWindow(const CountResult& count, const PhotoPyramid& photo, const QString& fileName,
                            const Correction* accepted, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
       edits(StartingLines(count, photo.PhotoSize().height(), accepted), StripRows(count, photo.PhotoSize().height()),
-            count.lineTotal) {
+            count.lineTotal),
+      countedSecond(count.secondLook),
+      countedSecondProblem(QString::fromStdString(count.secondLookError)) {
     setObjectName(QStringLiteral("ReviewWindow"));
     setWindowTitle(QStringLiteral("Review: %1").arg(fileName));
     setSizeGripEnabled(true);
@@ -65,10 +88,11 @@ ReviewWindow::ReviewWindow(const CountResult& count, const PhotoPyramid& photo, 
     canvas = new ReviewCanvas(photo, edits, strip, this);
     // Under the count's lines: where both agree the count's colour shows, where they
     // part the second look's dashes stand out.
-    if (count.secondLook) {
-        secondCount = count.secondLook->boards;
-        canvas->AddLayer(std::make_unique<SecondLookLayer>(*count.secondLook, photoHeight));
-    }
+    if (count.secondLook) secondCount = count.secondLook->boards;
+    auto second = std::make_unique<SecondLookLayer>(count.secondLook, photoHeight);
+    secondLayer = second.get();
+    canvas->AddLayer(std::move(second));
+    framedLook = new FramedLook(count.photo, this);
     auto lines = std::make_unique<CountLinesLayer>(edits, strip);
     linesLayer = lines.get();
     canvas->AddLayer(std::move(lines));
@@ -84,6 +108,11 @@ ReviewWindow::ReviewWindow(const CountResult& count, const PhotoPyramid& photo, 
         check->setPalette(warning);
     }
     layout->addWidget(check);
+    frameLabel = new QLabel(this);
+    frameLabel->setObjectName(QStringLiteral("frame"));
+    frameLabel->setWordWrap(true);
+    frameLabel->hide();
+    layout->addWidget(frameLabel);
     layout->addWidget(canvas, 1);
     hintLabel = new QLabel(kHowTo, this);
     hintLabel->setObjectName(QStringLiteral("hint"));
@@ -97,6 +126,11 @@ ReviewWindow::ReviewWindow(const CountResult& count, const PhotoPyramid& photo, 
     connect(canvas, &ReviewCanvas::edited, this, &ReviewWindow::ShowCounts);
     connect(canvas, &ReviewCanvas::hint, this, &ReviewWindow::ShowHint);
     connect(canvas, &ReviewCanvas::zoomChanged, this, &ReviewWindow::ShowZoom);
+    connect(canvas, &ReviewCanvas::framed, this, [this](const QRect& frame) { LookInside(frame); });
+    connect(framedLook, &FramedLook::looked, this, [this](const SecondCount& found) { ShowSecondLook(found, {}); });
+    connect(framedLook, &FramedLook::nothingFound, this,
+            [this](const QString& reason) { ShowSecondLook(std::nullopt, reason); });
+    UpdateFrameActions();
     ShowCounts();
     OpenLarge();
     canvas->setFocus();
@@ -105,6 +139,83 @@ ReviewWindow::ReviewWindow(const CountResult& count, const PhotoPyramid& photo, 
 void ReviewWindow::ShowPhoto(const PhotoPyramid& sharper) { canvas->ShowPhoto(sharper); }
 
 const PhotoPyramid& ReviewWindow::Photo() const { return canvas->Photo(); }
+
+void ReviewWindow::SetStationLook(const LookRequest& look, bool keepable) {
+    stationLook = look;
+    frameKeepable = keepable;
+    canvas->SetFrame(ToRect(look.frame));
+    if (look.frame) {
+        frameLabel->setText(QStringLiteral("The station's frame is drawn: the second look read only inside it."));
+        frameLabel->show();
+    }
+    UpdateFrameActions();
+}
+
+// The frame the count's second look was told needs no look again: what it found is here.
+void ReviewWindow::LookInside(const std::optional<QRect>& frame) {
+    UpdateFrameActions();
+    if (ToFrame(frame) == stationLook.frame) {
+        framedLook->Forget();
+        ShowSecondLook(countedSecond, countedSecondProblem);
+        return;
+    }
+    LookRequest look = stationLook;
+    look.frame = ToFrame(frame);
+    frameLabel->setText(frame ? QStringLiteral("Looking again inside %1...").arg(FrameWords(*frame))
+                              : QStringLiteral("Looking again at the whole photo..."));
+    frameLabel->show();
+    setCursor(Qt::BusyCursor);
+    framedLook->Look(look);
+}
+
+// The count of the rules, its lines and what was edited stay; the second look's count,
+// seams and button are the new look's.
+void ReviewWindow::ShowSecondLook(const std::optional<SecondCount>& found, const QString& said) {
+    unsetCursor();
+    secondLayer->Show(found);
+    secondCount.reset();
+    if (found) secondCount = found->boards;
+    const std::optional<QRect> frame = canvas->Frame();
+    const QString where = frame ? QStringLiteral("Inside %1").arg(FrameWords(*frame)) : QStringLiteral("On the whole photo");
+    QString text;
+    if (found) {
+        text = QStringLiteral("%1 the second look counts %2 boards; the count of the rules stays %3.")
+                   .arg(where)
+                   .arg(found->boards)
+                   .arg(edits.CountedBoards());
+        if (found->PastFrame()) text += QStringLiteral(" The stack runs past the frame: boards beyond it are not counted.");
+    } else {
+        text = QStringLiteral("%1 the second look counts nothing: %2").arg(where, said);
+    }
+    frameLabel->setText(text);
+    frameLabel->show();
+    ShowCounts();
+}
+
+void ReviewWindow::ClearFrame() {
+    if (!canvas->Frame()) return;
+    canvas->SetFrame(std::nullopt);
+    LookInside(std::nullopt);
+}
+
+void ReviewWindow::KeepFrame() {
+    if (const std::optional<PhotoFrame> frame = ToFrame(canvas->Frame())) emit frameKept(*frame);
+}
+
+void ReviewWindow::ShowFrameKept(const QString& message) {
+    frameLabel->setText(message);
+    frameLabel->show();
+}
+
+void ReviewWindow::UpdateFrameActions() {
+    const bool framed = canvas->Frame().has_value();
+    clearFrameAction->setEnabled(framed);
+    keepFrameButton->setVisible(frameKeepable);
+    keepFrameButton->setEnabled(framed);
+    keepFrameButton->setToolTip(framed ? QStringLiteral("Write this frame into the station's settings file: later "
+                                                        "counts read the second look only inside it")
+                                       : QStringLiteral("Draw a frame around the stack first (Shift+drag)"));
+}
 
 void ReviewWindow::ShowPhotoProblem(const QString& message) {
     ShowHint(QStringLiteral("%1 The review goes on with the shrunk copy on show.").arg(message));
@@ -131,6 +242,9 @@ QBoxLayout* ReviewWindow::CreateTools() {
         linesLayer->SetShown(shown);
         canvas->viewport()->update();
     });
+    clearFrameAction = AddTool(tools, QStringLiteral("Clear frame"), {},
+                               QStringLiteral("Take the frame away: the second look reads the whole photo again (Esc)"));
+    connect(clearFrameAction, &QAction::triggered, this, &ReviewWindow::ClearFrame);
     tools->addSpacing(16);
     undoAction = AddTool(tools, QStringLiteral("Undo"), {QKeySequence::Undo},
                          QStringLiteral("Undo the last change (Ctrl+Z)"));
@@ -177,15 +291,16 @@ void ReviewWindow::CreateButtons(QBoxLayout* layout) {
     QPushButton* cancelButton = buttons->addButton(QDialogButtonBox::Cancel);
     cancelButton->setObjectName(QStringLiteral("Cancel"));
     cancelButton->setToolTip(QStringLiteral("Leave the count as it was (Esc)"));
-    if (secondCount) {
-        useSecond = buttons->addButton(QStringLiteral("Use the second look's %1").arg(*secondCount),
-                                       QDialogButtonBox::ActionRole);
-        useSecond->setObjectName(QStringLiteral("UseSecondCount"));
-        useSecond->setToolTip(QStringLiteral("Keep the count of the second look, whose seams are dashed (Ctrl+2)"));
-        useSecond->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));
-        connect(useSecond, &QPushButton::clicked, this,
-                [this] { Conclude(ReviewVerdict::Kind::kSecondLook, *secondCount); });
-    }
+    // Offered whenever a second look has a count: a frame drawn later may give it one.
+    useSecond = buttons->addButton(QString(), QDialogButtonBox::ActionRole);
+    useSecond->setObjectName(QStringLiteral("UseSecondCount"));
+    useSecond->setToolTip(QStringLiteral("Keep the count of the second look, whose seams are dashed (Ctrl+2)"));
+    connect(useSecond, &QPushButton::clicked, this, [this] {
+        if (secondCount) Conclude(ReviewVerdict::Kind::kSecondLook, *secondCount);
+    });
+    keepFrameButton = buttons->addButton(QStringLiteral("Keep this frame for the station"), QDialogButtonBox::ActionRole);
+    keepFrameButton->setObjectName(QStringLiteral("KeepFrame"));
+    connect(keepFrameButton, &QPushButton::clicked, this, &ReviewWindow::KeepFrame);
     QPushButton* evidence = buttons->addButton(QStringLiteral("Export evidence..."), QDialogButtonBox::ActionRole);
     evidence->setObjectName(QStringLiteral("ExportEvidence"));
     evidence->setToolTip(QStringLiteral("Write the photo with the lines on show and what was counted as a PDF page"));
@@ -218,6 +333,16 @@ void ReviewWindow::Conclude(ReviewVerdict::Kind kind, int boards) {
     verdict = {kind, boards, edits.Lines()};
     emit countAccepted(boards);
     QDialog::accept();
+}
+
+// Esc takes a frame away before it leaves the review.
+void ReviewWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && canvas->Frame()) {
+        ClearFrame();
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 // Esc, Cancel and closing the window all come here.
@@ -253,7 +378,11 @@ void ReviewWindow::ShowCounts() {
     countsLabel->setText(QStringLiteral("Counted %1 - %2").arg(edits.CountedBoards()).arg(onShow));
     undoAction->setEnabled(edits.CanUndo());
     redoAction->setEnabled(edits.CanRedo());
-    if (useSecond) useSecond->setVisible(*secondCount != BoardsOnShow());
+    useSecond->setVisible(secondCount && *secondCount != BoardsOnShow());
+    if (secondCount) {
+        useSecond->setText(QStringLiteral("Use the second look's %1").arg(*secondCount));
+        useSecond->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_2));  // the text took it away
+    }
     canvas->viewport()->update();
 }
 

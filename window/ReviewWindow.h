@@ -3,9 +3,11 @@
 #include "calibration/CorrectionsFile.h"
 #include "counting/CountResult.h"
 #include "window/LineEdits.h"
+#include "look/SecondLook.h"
 #include "window/PhotoPyramid.h"
 
 #include <QDialog>
+#include <QRect>
 #include <QString>
 
 #include <optional>
@@ -19,7 +21,9 @@ class QPushButton;
 namespace tamrex {
 
 class CountLinesLayer;
+class FramedLook;
 class ReviewCanvas;
+class SecondLookLayer;
 
 // What a review ended with, once accepted.
 struct ReviewVerdict {
@@ -37,6 +41,8 @@ struct ReviewVerdict {
 // check on it in words, and the count put right by hand, click by click, with undo and
 // redo. A count accepted before is where it starts. "Accept" hands on the verdict;
 // closing, Cancel or Esc change nothing, and ask first when there are changes to drop.
+// A frame drawn around the stack (Shift+drag) has the second look count inside it at
+// once; the count of the rules stays as it is. Esc takes the frame away first.
 class ReviewWindow : public QDialog {
     Q_OBJECT
 
@@ -50,6 +56,11 @@ public:
     void ShowPhoto(const PhotoPyramid& sharper);
     // Why it will not sharpen.
     void ShowPhotoProblem(const QString& message);
+    // What the count's second look was told: the station's hint, and its frame, which is
+    // then drawn. `keepable`: a frame drawn here can be kept for the station.
+    void SetStationLook(const LookRequest& look, bool keepable);
+    // What became of keeping the frame for the station.
+    void ShowFrameKept(const QString& message);
 
     ReviewCanvas* Canvas() const { return canvas; }
     const PhotoPyramid& Photo() const;
@@ -64,6 +75,11 @@ signals:
     void countAccepted(int boards);
     // "Export evidence...": the lines on show, as a page to hand over.
     void evidenceAsked();
+    // "Keep this frame for the station": later counts read only inside it.
+    void frameKept(const tamrex::PhotoFrame& frame);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QBoxLayout* CreateTools();
@@ -78,8 +94,20 @@ private:
     void ShowStep(bool undone, const std::optional<LineEdits::Edit>& edit);
     void Conclude(ReviewVerdict::Kind kind, int boards);
     void AskBeforeLeaving();
+    void LookInside(const std::optional<QRect>& frame);
+    void ShowSecondLook(const std::optional<SecondCount>& found, const QString& said);
+    void ClearFrame();
+    void KeepFrame();
+    void UpdateFrameActions();
 
     LineEdits edits;
+    // What the count's own second look found, and what it was told.
+    const std::optional<SecondCount> countedSecond;
+    const QString countedSecondProblem;
+    LookRequest stationLook;
+    bool frameKeepable = false;
+    FramedLook* framedLook = nullptr;
+    SecondLookLayer* secondLayer = nullptr;
     std::optional<int> secondCount;       // the second look's count, offered with a button of its own
     std::optional<int> acceptedSecond;    // the second look's count accepted before, on show until an edit
     ReviewVerdict verdict;
@@ -88,6 +116,9 @@ private:
     QLabel* countsLabel = nullptr;
     QLabel* zoomLabel = nullptr;
     QLabel* hintLabel = nullptr;
+    QLabel* frameLabel = nullptr;
+    QAction* clearFrameAction = nullptr;
+    QPushButton* keepFrameButton = nullptr;
     QPushButton* useSecond = nullptr;
     QAction* undoAction = nullptr;
     QAction* redoAction = nullptr;

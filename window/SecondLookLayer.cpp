@@ -19,11 +19,12 @@ void SecondLookLayer::PaintPolyline(QPainter& painter, const PhotoView& view, co
 }
 
 void SecondLookLayer::Paint(QPainter& painter, const PhotoView& view) const {
+    if (!second) return;
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
-    for (const std::vector<SeamPoint>& seam : second.seams) PaintPolyline(painter, view, seam, Qt::DashLine);
-    PaintPolyline(painter, view, second.topEdge, Qt::DotLine);
-    PaintPolyline(painter, view, second.bottomEdge, Qt::DotLine);
+    for (const std::vector<SeamPoint>& seam : second->seams) PaintPolyline(painter, view, seam, Qt::DashLine);
+    PaintPolyline(painter, view, second->topEdge, Qt::DotLine);
+    PaintPolyline(painter, view, second->bottomEdge, Qt::DotLine);
     painter.restore();
 }
 

@@ -5,6 +5,8 @@
 
 #include <QColor>
 
+#include <optional>
+
 namespace tamrex {
 
 // The style of the second look, apart from every colour a pass of the rules uses:
@@ -16,7 +18,11 @@ inline const QColor kSecondLookColour(255, 255, 255);
 class SecondLookLayer : public ReviewLayer {
 public:
     // `photoHeight` turns the second look's bottom-up rows into the image's top-down ones.
-    SecondLookLayer(SecondCount second, int photoHeight) : second(std::move(second)), photoHeight(photoHeight) {}
+    SecondLookLayer(std::optional<SecondCount> second, int photoHeight)
+        : second(std::move(second)), photoHeight(photoHeight) {}
+
+    // What another look found instead, or nothing when it found no stack.
+    void Show(std::optional<SecondCount> found) { second = std::move(found); }
 
     void Paint(QPainter& painter, const PhotoView& view) const override;
 
@@ -24,7 +30,7 @@ private:
     void PaintPolyline(QPainter& painter, const PhotoView& view, const std::vector<SeamPoint>& points,
                        Qt::PenStyle style) const;
 
-    SecondCount second;
+    std::optional<SecondCount> second;
     int photoHeight;
 };
 

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <regex>
+#include <sstream>
 
 namespace tamrex {
 namespace {
@@ -56,6 +57,19 @@ Outcome Keep(const std::filesystem::path& backup, const std::string& content, co
     return {};
 }
 
+// The file's comment lines, as the settings writer takes them back.
+std::vector<std::string> CommentsOf(const std::string& text) {
+    std::vector<std::string> comments;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty() || line.front() != ';') continue;
+        line.erase(0, line.compare(0, 2, "; ") == 0 ? 2 : 1);
+        comments.push_back(line);
+    }
+    return comments;
+}
+
 }  // namespace
 
 Expected<std::filesystem::path> ReplaceSettingsFile(const std::filesystem::path& file,
@@ -78,6 +92,16 @@ Expected<std::filesystem::path> ReplaceSettingsFile(const std::filesystem::path&
         return Fail(written.error().message + "; the old settings are in " + Quoted(backup) + " too");
     PruneBackups(real);
     return backup;
+}
+
+Expected<std::filesystem::path> ReplaceFrameInSettingsFile(const std::filesystem::path& file, const PhotoFrame& frame,
+                                                           const std::string& stamp) {
+    const Expected<std::string> text = ReadSettingsText(file);
+    if (!text) return Fail(text.error().message + "; the frame is not kept");
+    Expected<StationSettings> settings = ParseStationSettings(*text, file.string());
+    if (!settings) return Fail(settings.error().message + ": fix the file, then keep the frame again");
+    settings->frame = frame;
+    return ReplaceSettingsFile(file, *settings, CommentsOf(*text), stamp);
 }
 
 std::string BackupStamp() {

@@ -25,6 +25,11 @@ Expected<std::filesystem::path> ReplaceSettingsFile(const std::filesystem::path&
                                                     const std::vector<std::string>& comments,
                                                     const std::string& stamp);
 
+// Writes `frame` as the REGION of the settings file, as ReplaceSettingsFile does: the
+// file's other settings and its comments stay as they are in the file.
+Expected<std::filesystem::path> ReplaceFrameInSettingsFile(const std::filesystem::path& file, const PhotoFrame& frame,
+                                                           const std::string& stamp);
+
 // Now, as the names of the dated backups give it: 2024-12-07_10-15-00.
 std::string BackupStamp();
 

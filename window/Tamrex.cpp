@@ -15,6 +15,7 @@
 #include "window/PictureBox.h"
 #include "window/ProcessTimeText.h"
 #include "window/ReviewWindow.h"
+#include "window/SettingsReplacement.h"
 #include "window/Twips.h"
 #include "window/WindowAdvice.h"
 #include "window/WindowLog.h"
@@ -665,6 +666,8 @@ void Tamrex::ShowReview(const PhotoPyramid& preview) {
     connect(review, &ReviewWindow::evidenceAsked, this, [this, reviewed] {
         if (review) ExportReviewEvidence(*review, reviewed);
     });
+    review->SetStationLook(station.Look(), !settingsFile.empty());
+    connect(review, &ReviewWindow::frameKept, this, &Tamrex::KeepFrameForStation);
     review->open();
     emit reviewOpened();
 }
@@ -715,6 +718,23 @@ void Tamrex::OpenCalibration() {
 // The photo on show is counted again with them, so that what is shown is what they count.
 void Tamrex::UseCalibratedSettings(const StationSettings& found) {
     station = found;
+    CountAgain();
+}
+
+// Counts from now on read the second look inside the frame; the photo on show is counted
+// again with it, so that its check says what the frame gives.
+void Tamrex::KeepFrameForStation(const PhotoFrame& frame) {
+    const Expected<std::filesystem::path> backup = ReplaceFrameInSettingsFile(settingsFile, frame, BackupStamp());
+    if (!backup) {
+        if (review)
+            review->ShowFrameKept(QStringLiteral("%1. Counts go on without this frame.").arg(ForTheWindow(backup.error().message)));
+        return;
+    }
+    station.frame = frame;
+    if (review)
+        review->ShowFrameKept(QStringLiteral("Kept the frame %1 in %2 for every count from now on; the old settings "
+                                             "are kept in %3.")
+                                  .arg(QString::fromStdString(FrameText(frame)), ToText(settingsFile), ToText(*backup)));
     CountAgain();
 }
 

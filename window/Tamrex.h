@@ -141,6 +141,7 @@ private:
     void ReviewChosenPhoto(const QString& name);
     void ExportReviewEvidence(ReviewWindow& review, const Reviewed& reviewed);
     void UseCalibratedSettings(const StationSettings& found);
+    void KeepFrameForStation(const PhotoFrame& frame);
 
     std::filesystem::path workingFolder;
     StationSettings station;

@@ -1,6 +1,7 @@
 #include "tests/window/WorkingFolder.h"
 
 #include "counting/BoardCounter.h"
+#include "image/Bitmap.h"
 #include "window/PathText.h"
 #include "tools/photo/StackPhoto.h"
 
@@ -24,6 +25,32 @@ QString WorkingFolder::AddStackPhoto(const QString& name, int boards, int width,
     std::string error;
     if (WriteStackPhoto(recipe, QFile::encodeName(file(name)).toStdString(), error)) return {};
     return QString::fromStdString(error);
+}
+
+QString WorkingFolder::AddTwoStacksPhoto(const QString& name, int left, int right) const {
+    constexpr int kWidth = 480, kHeight = 300;
+    StackPhotoRecipe leftStack;
+    leftStack.width = kWidth;
+    leftStack.height = kHeight;
+    leftStack.boards = left;
+    leftStack.boardRows = 16;
+    leftStack.marginTop = leftStack.marginBottom = 30;
+    leftStack.leftEnd = 12;
+    leftStack.rightEnd = kWidth / 2 - 30;
+    StackPhotoRecipe rightStack = leftStack;
+    rightStack.boards = right;
+    rightStack.boardRows = 12;
+    rightStack.leftEnd = kWidth / 2 + 30;
+    rightStack.rightEnd = kWidth - 12;
+    rightStack.seed = 2;
+    const BitmapHandle photo(DrawStackPhoto(leftStack));
+    const BitmapHandle other(DrawStackPhoto(rightStack));
+    if (!photo || !other) return QStringLiteral("cannot draw the stacks of '%1'").arg(name);
+    const BitmapHandle rightHalf(FreeImage_Copy(other.get(), kWidth / 2, 0, kWidth, kHeight));
+    if (!rightHalf || !FreeImage_Paste(photo.get(), rightHalf.get(), kWidth / 2, 0, 256) ||
+        !FreeImage_Save(FIF_JPEG, photo.get(), QFile::encodeName(file(name)).constData(), 95))
+        return QStringLiteral("cannot write the photo '%1'").arg(file(name));
+    return {};
 }
 
 QString WorkingFolder::AddBandlessPhoto(const QString& name) const {

@@ -21,6 +21,9 @@ public:
 
     // A photo of a stack of `boards` boards that TestSettings() counts. "" or why not.
     QString AddStackPhoto(const QString& name, int boards, int width = 320, int height = 240) const;
+    // Two stacks side by side, `left` boards in the photo's left half and `right` boards,
+    // thinner ones, in its right half. "" or why not.
+    QString AddTwoStacksPhoto(const QString& name, int left, int right) const;
     // A JPEG one row high, in which no stack band can lie. "" or why not.
     QString AddBandlessPhoto(const QString& name) const;
     // "" or why not.
