@@ -24,6 +24,7 @@ namespace {
 constexpr int kStripLeft = 4;  // the strip leaves out the photo's four leftmost columns
 constexpr double kShareOfScreen = 0.9;
 constexpr int kHintLines = 3;
+constexpr int kFrameLines = 2;
 const QColor kWarningRed(192, 0, 0);
 
 const QString kHowTo = QStringLiteral(
@@ -108,10 +109,12 @@ ReviewWindow::ReviewWindow(const CountResult& count, const PhotoPyramid& photo, 
         check->setPalette(warning);
     }
     layout->addWidget(check);
-    frameLabel = new QLabel(this);
+    frameLabel = new QLabel(QStringLiteral("A Shift+drag around the stack has the second look count inside that frame."), this);
     frameLabel->setObjectName(QStringLiteral("frame"));
     frameLabel->setWordWrap(true);
-    frameLabel->hide();
+    // Of a height of its own, so that what a frame gives does not move the photo.
+    frameLabel->setFixedHeight(kFrameLines * frameLabel->fontMetrics().lineSpacing());
+    frameLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     layout->addWidget(frameLabel);
     layout->addWidget(canvas, 1);
     hintLabel = new QLabel(kHowTo, this);
@@ -146,7 +149,6 @@ void ReviewWindow::SetStationLook(const LookRequest& look, bool keepable) {
     canvas->SetFrame(ToRect(look.frame));
     if (look.frame) {
         frameLabel->setText(QStringLiteral("The station's frame is drawn: the second look read only inside it."));
-        frameLabel->show();
     }
     UpdateFrameActions();
 }
@@ -163,7 +165,6 @@ void ReviewWindow::LookInside(const std::optional<QRect>& frame) {
     look.frame = ToFrame(frame);
     frameLabel->setText(frame ? QStringLiteral("Looking again inside %1...").arg(FrameWords(*frame))
                               : QStringLiteral("Looking again at the whole photo..."));
-    frameLabel->show();
     setCursor(Qt::BusyCursor);
     framedLook->Look(look);
 }
@@ -188,7 +189,6 @@ void ReviewWindow::ShowSecondLook(const std::optional<SecondCount>& found, const
         text = QStringLiteral("%1 the second look counts nothing: %2").arg(where, said);
     }
     frameLabel->setText(text);
-    frameLabel->show();
     ShowCounts();
 }
 
@@ -202,10 +202,7 @@ void ReviewWindow::KeepFrame() {
     if (const std::optional<PhotoFrame> frame = ToFrame(canvas->Frame())) emit frameKept(*frame);
 }
 
-void ReviewWindow::ShowFrameKept(const QString& message) {
-    frameLabel->setText(message);
-    frameLabel->show();
-}
+void ReviewWindow::ShowFrameKept(const QString& message) { frameLabel->setText(message); }
 
 void ReviewWindow::UpdateFrameActions() {
     const bool framed = canvas->Frame().has_value();
