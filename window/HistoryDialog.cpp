@@ -13,7 +13,11 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstdint>
+#include <filesystem>
 #include <map>
+#include <string>
+#include <utility>
 
 namespace tamrex {
 namespace {
@@ -144,7 +148,9 @@ void HistoryDialog::AddRow(const LoggedCount& count, const LoggedCorrection* cor
 
 void HistoryDialog::ApplyFilters() {
     const QString name = nameFilter->text();
-    std::map<qulonglong, int> acceptedShown;  // count -> its accepted count, for counts shown
+    // A photo counted and accepted again (reopened, confirmed) is still one stack: it adds
+    // its latest accepted count once. The same name with other content is another stack.
+    std::map<std::pair<std::filesystem::path, std::string>, std::pair<std::int64_t, int>> acceptedShown;
     for (int row = 0; row < table->rowCount(); ++row) {
         const QTableWidgetItem* photo = table->item(row, kPhoto);
         const QDate day = table->item(row, kWhen)->data(kDayRole).toDate();
@@ -152,12 +158,16 @@ void HistoryDialog::ApplyFilters() {
                            photo->text().contains(name, Qt::CaseInsensitive);
         table->setRowHidden(row, !shown);
         const qulonglong index = photo->data(kCountIndexRole).toULongLong();
-        if (shown && !photo->data(kCorrectionRole).toBool() && counts[index].Accepted())
-            acceptedShown[index] = *counts[index].Accepted();
+        const LoggedCount& count = counts[index];
+        if (!shown || photo->data(kCorrectionRole).toBool() || count.corrections.empty()) continue;
+        const LoggedCorrection& latest = count.corrections.back();
+        const auto key = std::pair(count.record.photo, count.record.facts ? count.record.facts->sha256 : std::string());
+        const auto [entry, added] = acceptedShown.try_emplace(key, latest.when.unixMs, latest.acceptedCount);
+        if (!added && entry->second.first < latest.when.unixMs) entry->second = {latest.when.unixMs, latest.acceptedCount};
     }
     int boards = 0;
-    for (const auto& [index, accepted] : acceptedShown) boards += accepted;
-    total->setText(QStringLiteral("Accepted counts of the counts shown: %1, together %2 boards")
+    for (const auto& [photo, accepted] : acceptedShown) boards += accepted.second;
+    total->setText(QStringLiteral("Photos with an accepted count shown: %1, together %2 boards")
                        .arg(acceptedShown.size())
                        .arg(boards));
 }

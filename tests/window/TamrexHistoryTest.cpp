@@ -24,6 +24,8 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include <algorithm>
+
 #include <memory>
 
 using tamrex::CountLog;
@@ -56,6 +58,7 @@ private slots:
     void init();
     void cleanup();
     void countsAndAcceptedCorrectionsAreRecordedAndListed();
+    void aPhotoAcceptedAgainAddsToTheTotalOnce();
     void theEvidencePdfIsOnePageWithTheCaption();
 
 private:
@@ -140,6 +143,34 @@ void TamrexHistoryTest::countsAndAcceptedCorrectionsAreRecordedAndListed() {
     QCOMPARE(chosen.first().first().toString(), QStringLiteral("b.jpg"));
     QVERIFY(WaitForReview());  // b.jpg counted again and under review
     OpenReview()->reject();
+}
+
+// Reopened and confirmed, a corrected photo has two counts with an accepted count each;
+// it is still one stack of 6 boards on the delivery note.
+void TamrexHistoryTest::aPhotoAcceptedAgainAddsToTheTotalOnce() {
+    CountAndCorrect();
+    window->SelectPhoto(QStringLiteral("b.jpg"));
+    QVERIFY(WaitUntilIdle(*window));
+    window->SelectPhoto(QStringLiteral("a.jpg"));
+    QVERIFY(WaitUntilIdle(*window));
+    QTest::keyClick(window.get(), Qt::Key_F2);
+    ReviewWindow* review = WaitForReview();
+    QVERIFY(review);
+    QVERIFY(QTest::qWaitForWindowExposed(review));
+    QTest::keyClick(review, Qt::Key_Return);
+    QVERIFY(WaitUntilIdle(*window));
+    const auto acceptedCounts = [&] {
+        const std::vector<LoggedCount> logged = Logged();
+        return std::count_if(logged.begin(), logged.end(), [](const LoggedCount& c) { return c.Accepted(); });
+    };
+    QTRY_COMPARE(acceptedCounts(), 2);
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+
+    QTest::keyClick(window.get(), Qt::Key_H, Qt::ControlModifier);
+    auto* history = window->findChild<HistoryDialog*>();
+    QVERIFY(history);
+    QVERIFY2(history->TotalText().endsWith(QStringLiteral("1, together 6 boards")), qPrintable(history->TotalText()));
 }
 
 void TamrexHistoryTest::theEvidencePdfIsOnePageWithTheCaption() {
