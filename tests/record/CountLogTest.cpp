@@ -152,6 +152,24 @@ TEST(CountLog, RowsAreOnlyAddedAndForeignOrNewerDatabasesAreLeftAlone) {
     EXPECT_NE(newer.error().message.find("newer version"), std::string::npos) << newer.error().message;
 }
 
+// Every tamrex-count run opens the log afresh; whatever it leaves beside the log, the
+// next run reads whole.
+TEST(CountLog, OpenedAfreshForEachCountLeavesNoGrowingWriteAheadFile) {
+    ScratchFolder folder;
+    const auto file = folder / "counts.sqlite";
+    for (int run = 0; run < 40; ++run) {
+        Expected<CountLog> log = CountLog::OpenForWriting(file);
+        ASSERT_TRUE(log) << log.error().message;
+        ASSERT_TRUE(log->Add({Count("/yard/photo-" + std::to_string(run) + ".jpg", 20, 1000 + run)}));
+    }
+    std::error_code absent;
+    const auto left = std::filesystem::file_size(folder / "counts.sqlite-wal", absent);
+    EXPECT_TRUE(absent || left < 64 * 1024) << left << " bytes left to read at every start";
+    Expected<CountLog> reader = CountLog::OpenForReading(file);
+    ASSERT_TRUE(reader);
+    EXPECT_EQ(reader->Find({})->size(), 40u);
+}
+
 TEST(LogWriter, AnUnwritableLogIsReportedOnceAndItsCountsAreWrittenOnceItMends) {
     ScratchFolder folder;
     const auto file = folder.WriteFile("counts.sqlite", "not a database, and more than a header's worth of it");
