@@ -46,6 +46,7 @@ std::uint32_t BigEndian(const unsigned char* bytes) {
 void PlainBlocks(State& state, const unsigned char* data, std::size_t blocks) {
     for (; blocks > 0; --blocks, data += kBlock) {
         std::uint32_t w[64];
+#pragma GCC unroll 16
         for (int t = 0; t < 16; ++t) w[t] = BigEndian(data + 4 * t);
         for (int t = 16; t < 64; ++t) {
             const std::uint32_t s0 = Rotated(w[t - 15], 7) ^ Rotated(w[t - 15], 18) ^ (w[t - 15] >> 3);
@@ -53,6 +54,7 @@ void PlainBlocks(State& state, const unsigned char* data, std::size_t blocks) {
             w[t] = w[t - 16] + s0 + w[t - 7] + s1;
         }
         State v = state;
+#pragma GCC unroll 8
         for (int t = 0; t < 64; ++t) {
             const std::uint32_t s1 = Rotated(v[4], 6) ^ Rotated(v[4], 11) ^ Rotated(v[4], 25);
             const std::uint32_t choice = (v[4] & v[5]) ^ (~v[4] & v[6]);
@@ -76,6 +78,7 @@ __attribute__((target("sha,sse4.1"))) void BlocksWithShaInstructions(State& stat
     for (; blocks > 0; --blocks, data += kBlock) {
         const __m128i abefBefore = abef, cdghBefore = cdgh;
         __m128i words[4];  // the last sixteen message words, four steps' worth
+#pragma GCC unroll 16
         for (int step = 0; step < 16; ++step) {
             __m128i& current = words[step % 4];
             if (step < 4) {
