@@ -15,4 +15,6 @@ bool ProcessorHasPopcnt() { return CPU_FEATURE_ACTIVE(POPCNT); }
 
 bool ProcessorHasAvx2() { return CPU_FEATURE_ACTIVE(AVX2); }
 
+bool ProcessorHasShaInstructions() { return CPU_FEATURE_ACTIVE(SHA) && CPU_FEATURE_ACTIVE(SSE4_1); }
+
 }  // namespace tamrex

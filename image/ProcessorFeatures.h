@@ -7,5 +7,6 @@ namespace tamrex {
 // every start, costs tens of microseconds per question in a virtual machine.
 bool ProcessorHasPopcnt();
 bool ProcessorHasAvx2();  // and the system saves its registers
+bool ProcessorHasShaInstructions();  // SHA-256 rounds, with SSE4.1 beside them
 
 }  // namespace tamrex

@@ -84,9 +84,9 @@ Expected<Database> Database::Open(const std::filesystem::path& file, Access acce
     database.connection_.reset(raw);
     if (code != SQLITE_OK) return Fail(SqliteProblem(code, raw));
     sqlite3_busy_timeout(raw, busyMs);
-    // The log is checkpointed as it grows, not each time a program closes it: a closing
-    // checkpoint costs a short batch more than its counts do.
-    sqlite3_db_config(raw, SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
+    // The last program to close the log checkpoints it and removes its write-ahead file.
+    // Left in place, that file is read whole by the next program to open the log, and a
+    // log opened afresh for every count never restarts it: it grew by every count.
     sqlite3_extended_result_codes(raw, 1);
     return database;
 }

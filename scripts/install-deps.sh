@@ -8,7 +8,7 @@ packages=(
   build-essential cmake ninja-build pkg-config           # the build
   libfreeimage-dev libjpeg-dev libexif-dev libexpected-dev  # photos, their orientation, the error type
   libcli11-dev nlohmann-json3-dev                        # the command line and its JSON
-  libsqlite3-dev libssl-dev sqlite3                      # the count log, its SHA-256, backing it up
+  libsqlite3-dev sqlite3                                 # the count log, backing it up
   libgtest-dev libgmock-dev                              # unit tests
   qt6-base-dev qt6-base-dev-tools libgl-dev              # the window
   fonts-dejavu-core fonts-liberation                     # the window's fonts

@@ -46,10 +46,23 @@ int RunSql(const std::filesystem::path& file, const std::string& sql) {
 }
 
 TEST(Sha256, MatchesTheStandardsVectorsAndReadsFilesInPieces) {
-    EXPECT_EQ(Sha256Hex(""), "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-    EXPECT_EQ(Sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
-    EXPECT_EQ(Sha256Hex("abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq"),
-              "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1");
+    const std::vector<std::pair<std::string, std::string>> vectors = {
+        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+         "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+        {"abcdefghbcdefghicdefghijdefghijkefghijklfghijklmghijklmnhijklmnoijklmnopjklmnopqklmnopqrlmnopqrsmnopqrstnopqrstu",
+         "cf5b16a778af8380036ce59e7b0492370b249b11e8f07a51afac45037afee9d1"},
+        {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+    };
+    for (const DigestPath path : {DigestPath::kFastest, DigestPath::kPlain}) {
+        for (const auto& [bytes, digest] : vectors) EXPECT_EQ(Sha256Hex(bytes, path), digest) << bytes.size() << " bytes";
+    }
+    // Every way a message's end can fall in its last blocks, both ways alike.
+    std::string message;
+    for (int size = 0; size < 300; ++size, message += static_cast<char>(size * 131 % 256)) {
+        EXPECT_EQ(Sha256Hex(message, DigestPath::kFastest), Sha256Hex(message, DigestPath::kPlain)) << size << " bytes";
+    }
 
     ScratchFolder folder;
     std::string content;
@@ -150,6 +163,24 @@ TEST(CountLog, RowsAreOnlyAddedAndForeignOrNewerDatabasesAreLeftAlone) {
     const Expected<CountLog> newer = CountLog::OpenForWriting(file);
     ASSERT_FALSE(newer);
     EXPECT_NE(newer.error().message.find("newer version"), std::string::npos) << newer.error().message;
+}
+
+// Every tamrex-count run opens the log afresh; whatever it leaves beside the log, the
+// next run reads whole.
+TEST(CountLog, OpenedAfreshForEachCountLeavesNoGrowingWriteAheadFile) {
+    ScratchFolder folder;
+    const auto file = folder / "counts.sqlite";
+    for (int run = 0; run < 40; ++run) {
+        Expected<CountLog> log = CountLog::OpenForWriting(file);
+        ASSERT_TRUE(log) << log.error().message;
+        ASSERT_TRUE(log->Add({Count("/yard/photo-" + std::to_string(run) + ".jpg", 20, 1000 + run)}));
+    }
+    std::error_code absent;
+    const auto left = std::filesystem::file_size(folder / "counts.sqlite-wal", absent);
+    EXPECT_TRUE(absent || left < 64 * 1024) << left << " bytes left to read at every start";
+    Expected<CountLog> reader = CountLog::OpenForReading(file);
+    ASSERT_TRUE(reader);
+    EXPECT_EQ(reader->Find({})->size(), 40u);
 }
 
 TEST(LogWriter, AnUnwritableLogIsReportedOnceAndItsCountsAreWrittenOnceItMends) {
