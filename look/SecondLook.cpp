@@ -48,8 +48,10 @@ SecondCount Drawn(const GreyStrips& strips, const AlignedStack& stack, const Boa
     second.pastBottom = count.pastBottom;
     second.pastTop = count.pastTop;
     for (double seam : count.seams) second.seams.push_back(SeamLine(strips, stack, seam, count.pitch, count.seamDepth));
-    second.bottomEdge = EndLine(strips, stack, count.bottom, count.pitch, count.seamDepth);
-    second.topEdge = EndLine(strips, stack, count.top, count.pitch, count.seamDepth);
+    // Where the stack runs on past the photo or the frame there is no end to draw: a line
+    // traced there would follow whatever the edge cuts through.
+    if (!count.pastBottom) second.bottomEdge = EndLine(strips, stack, count.bottom, count.pitch, count.seamDepth);
+    if (!count.pastTop) second.topEdge = EndLine(strips, stack, count.top, count.pitch, count.seamDepth);
     return second;
 }
 

@@ -24,7 +24,7 @@ struct SecondCount {
     double thickness = 0;  // the board pitch (board plus seam) it settled on, in photo rows
     double height = 0;     // rows between the stack's ends in the middle of the stack
     std::vector<std::vector<SeamPoint>> seams{};   // each seam as followed, left to right; bottom seam first
-    std::vector<SeamPoint> topEdge{}, bottomEdge{};  // the stack's ends, left to right
+    std::vector<SeamPoint> topEdge{}, bottomEdge{};  // the stack's ends, left to right; none past the frame
     // The stack runs past the edge of the photo (or of the frame given) there, so the
     // boards beyond it could not be counted.
     bool pastBottom = false, pastTop = false;

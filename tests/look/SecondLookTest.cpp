@@ -345,6 +345,7 @@ TEST(SecondLookFinding, CountsAStackThatRunsPastThePhotosEdges) {
     ASSERT_TRUE(count) << count.error().message;
     EXPECT_EQ(count->boards, 17) << "the four fifths of a board at the bottom count, the quarter at the top not";
     EXPECT_TRUE(count->pastBottom && count->pastTop);
+    EXPECT_TRUE(count->bottomEdge.empty() && count->topEdge.empty()) << "no end is drawn where the photo cuts the stack";
 }
 
 // Two stacks side by side: the operator's frame decides which is counted.
