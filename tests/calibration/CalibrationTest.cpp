@@ -158,6 +158,18 @@ TEST_F(Station, CalibrationFindsSettingsThatCountPhotosItHasNotSeen) {
     EXPECT_EQ(calibration.choice.score.exact, 3);
     EXPECT_TRUE(calibration.leftOut.empty());
     for (const KnownCount& photo : known) EXPECT_EQ(CountOf(photo.photo, calibration.settings), photo.boards);
+    // The report says the lines are one board apart to within the gap deviation: every
+    // gap of every known photo, the narrowest as well as the widest, keeps to it.
+    for (const KnownCount& photo : known) {
+        BoardCounter counter;
+        const Expected<CountResult> run = counter.CountBoards({photo.photo, calibration.settings, {}});
+        ASSERT_TRUE(run.has_value());
+        const double board = static_cast<double>(run->stripHeight) / photo.boards;
+        const GapSpan gaps = GapsOf(*run);
+        const double most = calibration.choice.score.gapDeviation * board + 1e-9;
+        EXPECT_LE(board - gaps.narrowest, most) << photo.photo;
+        EXPECT_LE(gaps.widest - board, most) << photo.photo;
+    }
     for (const KnownCount& photo : heldOut) {
         EXPECT_EQ(CountOf(photo.photo, calibration.settings), photo.boards) << photo.photo << " was held out";
     }
@@ -202,14 +214,18 @@ TEST_F(Station, APhotoThatCannotBeUsedIsLeftOutWithTheReason) {
     ASSERT_TRUE(FreeImage_Save(FIF_JPEG, sliver.get(), (folder_ / "sliver.jpg").c_str(), 0));
     const KnownCount bad{folder_ / "bad.jpg", 20};
     const KnownCount bandless{folder_ / "sliver.jpg", 3};
+    std::filesystem::copy_file(bandless.photo, folder_ / "sliver2.jpg");
+    const KnownCount nextBandless{folder_ / "sliver2.jpg", 3};  // right after the first: both are left out
 
-    const Expected<Calibration> found = Calibrate({{bad, good, bandless}, 1, kDefaultPixelLimit, {}, nullptr});
+    const Expected<Calibration> found =
+        Calibrate({{bad, good, bandless, nextBandless}, 1, kDefaultPixelLimit, {}, nullptr});
     ASSERT_TRUE(found.has_value()) << found.error().message;
     EXPECT_EQ(found->choice.score.exact, 1);
-    ASSERT_EQ(found->leftOut.size(), 2u);
+    ASSERT_EQ(found->leftOut.size(), 3u);
     EXPECT_THAT(found->leftOut[0].message, StartsWith("cannot read photo '" + bad.photo.string() + "': not a JPEG"));
     EXPECT_THAT(found->leftOut[1].message,
                 StartsWith("no stack band found in '" + bandless.photo.string() + "' at any THRESHOLD"));
+    EXPECT_THAT(found->leftOut[2].message, StartsWith("no stack band found in '" + nextBandless.photo.string()));
 
     const Expected<Calibration> nothing = Calibrate({{bad}, 1, kDefaultPixelLimit, {}, nullptr});
     ASSERT_FALSE(nothing.has_value());

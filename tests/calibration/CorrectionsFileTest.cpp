@@ -88,6 +88,27 @@ TEST(CorrectionsFile, SaysWhichLineOfWhichFileIsWrongAndWhatToDo) {
               std::string::npos);
 }
 
+// A hand-edited field that only starts with a number is refused, not read as its first
+// digits: "12 boards" taken for 12 would calibrate against a count nobody gave.
+TEST(CorrectionsFile, RefusesFieldsThatAreOnlyPartlyNumbers) {
+    const struct {
+        const char* text;
+        const char* complaint;
+    } cases[] = {
+        {"file,count\na.jpg,3.5\n", "the count '3.5'"},
+        {"file,count\na.jpg,12 boards\n", "the count '12 boards'"},
+        {"file,count\na.jpg,6x\n", "the count '6x'"},
+        {"file,count,counted\na.jpg,3,2.5\n", "the counted value '2.5'"},
+        {"file,count,lines\na.jpg,3,12.5\n", "the line '12.5'"},
+        {"file,count,lines\na.jpg,3,12-14x\n", "the line '12-14x'"},
+        {"file,count,bytes,fingerprint\na.jpg,3,12kB,0123456789abcdef\n", "the size '12kB'"},
+    };
+    for (const auto& one : cases) {
+        const std::string message = Message(ParseCorrections(one.text, "'c.csv'"));
+        EXPECT_NE(message.find(std::string("line 2: ") + one.complaint), std::string::npos) << one.text << message;
+    }
+}
+
 TEST(CorrectionsFile, NoFileYetIsNoCorrectionsButAFolderInItsPlaceIsRefused) {
     ScratchFolder folder;
     EXPECT_TRUE(ReadCorrections(folder / kCorrectionsFileName).value().empty());

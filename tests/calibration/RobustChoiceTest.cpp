@@ -49,15 +49,19 @@ TEST(ChooseMostRobust, TakesTheMiddleOfAPlateauOnEveryAxis) {
 // How far each setting may drift is told right up to the grid's first and last
 // positions, and no further than the settings that count as many photos exactly.
 TEST(ChooseMostRobust, ReportsThePlateauUpToTheGridsEdges) {
+    // With a neighbourhood, the choice lies inside its plateau, away from both ends.
     const struct {
         const char* cells;
+        int reach;
         int chosen, first, last;  // on a tie the first is chosen
     } cases[] = {
-        {"33311", 0, 0, 2}, {"1133", 2, 2, 3}, {"3333", 0, 0, 3}, {"3", 0, 0, 0}, {"33133", 0, 0, 1},
+        {"33311", 0, 0, 0, 2}, {"1133", 0, 2, 2, 3}, {"3333", 0, 0, 0, 3}, {"3", 0, 0, 0, 0},
+        {"33133", 0, 0, 0, 1}, {"33331", 1, 1, 0, 3}, {"13333", 1, 2, 1, 4},
     };
     for (int axis = 0; axis < 3; ++axis) {
         for (const auto& one : cases) {
-            const RobustChoice choice = ChooseMostRobust(AlongAxis(axis, one.cells), {3, 20, kNoReach});
+            const RobustChoice choice =
+                ChooseMostRobust(AlongAxis(axis, one.cells), {3, 20, ReachAlong(axis, one.reach)});
             EXPECT_EQ(choice.position[axis], one.chosen) << one.cells << " on axis " << axis;
             EXPECT_EQ(choice.plateau[axis].first, one.first) << one.cells << " on axis " << axis;
             EXPECT_EQ(choice.plateau[axis].last, one.last) << one.cells << " on axis " << axis;

@@ -119,6 +119,9 @@ TEST_F(CountLogCommand, ListsAcceptedCountsWithTotalsAndVerifiesThePhoto) {
                               "as accepted."),
               std::string::npos)
         << listed.out;
+    // The day --until names is included: both counts, made today, are listed.
+    const CommandOutcome untilToday = Count("log --log counts.sqlite --json --until today");
+    EXPECT_EQ(Lines(untilToday.out).size(), 2u) << untilToday.out << untilToday.err;
     const CommandOutcome corrected = Count("log --log counts.sqlite --corrected --json");
     EXPECT_EQ(Lines(corrected.out).size(), 1u) << corrected.out;
     EXPECT_NE(corrected.out.find("\"accepted_count\":19"), std::string::npos) << corrected.out;
