@@ -504,11 +504,16 @@ std::vector<double> BoardsOf(int boards, double pitch, bool alternate) {
 }
 
 TEST(SecondLookPitch, FindsThePitchBetweenWholeRowsAndOffersItsParts) {
-    for (const double pitch : {17.3, 23.5, 31.8}) {
-        const std::vector<double> profile = BoardsOf(30, pitch, false);
+    // The last stack is taller than the autocorrelation is taken over in single rows.
+    const struct {
+        int boards;
+        double pitch;
+    } stacks[] = {{30, 17.3}, {30, 23.5}, {30, 31.8}, {90, 47.6}};
+    for (const auto& stack : stacks) {
+        const std::vector<double> profile = BoardsOf(stack.boards, stack.pitch, false);
         const std::vector<double> pitches = CandidatePitches(profile, 0, static_cast<int>(profile.size()) - 1, 0);
         ASSERT_FALSE(pitches.empty());
-        EXPECT_NEAR(pitches.front(), pitch, 0.15) << "pitch " << pitch;
+        EXPECT_NEAR(pitches.front(), stack.pitch, 0.15) << "pitch " << stack.pitch;
     }
     const std::vector<double> faint = BoardsOf(24, 21, true);
     const std::vector<double> pitches = CandidatePitches(faint, 0, static_cast<int>(faint.size()) - 1, 33);

@@ -29,6 +29,16 @@ std::vector<int> TopsOf(const LineEdits& edits) {
     return tops;
 }
 
+// The stops the cursor makes from `row` on, up or down; a stop that leads back to itself
+// ends the walk rather than the test's time.
+std::vector<int> Walk(const LineEdits& edits, int row, bool up) {
+    std::vector<int> stops;
+    for (std::optional<int> stop = up ? edits.StopAbove(row) : edits.StopBelow(row); stop && stops.size() < 20;
+         stop = up ? edits.StopAbove(*stop) : edits.StopBelow(*stop))
+        stops.push_back(*stop);
+    return stops;
+}
+
 }  // namespace
 
 class LineEditsTest : public QObject {
@@ -40,6 +50,8 @@ private slots:
     void removingAndAddingChangeTheBoardsButNotTheCounted();
     void addingWhereALineIsDoesNothing();
     void undoAndRedoRetraceEveryStepAndANewEditForgetsWhatWasUndone();
+    void editsUndoneAndRedoneInAnyOrderLeaveTheLinesTheyShould_data();
+    void editsUndoneAndRedoneInAnyOrderLeaveTheLinesTheyShould();
     void aRowFindsTheLineOverItFirstThenTheNearestWithinReach_data();
     void aRowFindsTheLineOverItFirstThenTheNearestWithinReach();
     void theCursorStopsOnEveryLineAndInEveryGapOnItsWay();
@@ -117,6 +129,39 @@ void LineEditsTest::undoAndRedoRetraceEveryStepAndANewEditForgetsWhatWasUndone()
     QCOMPARE(TopsOf(edits), (std::vector<int>{60, 40, 30}));
 }
 
+// Steps on the three lines (bottom first: 80, 60, 40): "r1" removes the line numbered 1
+// from the bottom (counting from 0), "a70" adds one at row 70, "u" undoes, "R" redoes.
+// A redo step left over from before a new edit would take away or add a line nobody
+// asked for.
+void LineEditsTest::editsUndoneAndRedoneInAnyOrderLeaveTheLinesTheyShould_data() {
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QList<int>>("tops");
+    QTest::addColumn<bool>("canRedo");
+    QTest::newRow("remove after undoing a removal") << "r0 u r1 R" << QList<int>{80, 40} << false;
+    QTest::newRow("remove after undoing an addition") << "a70 u r0 R" << QList<int>{60, 40} << false;
+    QTest::newRow("add after undoing a removal") << "r1 u a50 R" << QList<int>{80, 60, 50, 40} << false;
+    QTest::newRow("redo takes the last step undone") << "r1 a30 u u R" << QList<int>{80, 40} << true;
+    QTest::newRow("undo past the start, redo all") << "r0 a70 u u u R R" << QList<int>{70, 60, 40} << false;
+    QTest::newRow("the line just added taken away") << "a50 r2 u u" << QList<int>{80, 60, 40} << true;
+}
+
+void LineEditsTest::editsUndoneAndRedoneInAnyOrderLeaveTheLinesTheyShould() {
+    QFETCH(QString, steps);
+    QFETCH(QList<int>, tops);
+    QFETCH(bool, canRedo);
+    LineEdits edits = ThreeLines();
+    for (const QString& step : steps.split(u' ')) {
+        const int number = step.mid(1).toInt();
+        if (step == u"u") edits.Undo();
+        else if (step == u"R") edits.Redo();
+        else if (step.startsWith(u'r')) edits.Remove(static_cast<std::size_t>(number));
+        else QVERIFY(edits.AddAt(number));
+    }
+    const std::vector<int> found = TopsOf(edits);
+    QCOMPARE(QList<int>(found.begin(), found.end()), tops);
+    QCOMPARE(edits.CanRedo(), canRedo);
+}
+
 void LineEditsTest::aRowFindsTheLineOverItFirstThenTheNearestWithinReach_data() {
     QTest::addColumn<int>("row");
     QTest::addColumn<int>("reach");
@@ -144,12 +189,8 @@ void LineEditsTest::aRowFindsTheLineOverItFirstThenTheNearestWithinReach() {
 // and so on to the gap under the strip's head; Down walks the same stops back.
 void LineEditsTest::theCursorStopsOnEveryLineAndInEveryGapOnItsWay() {
     const LineEdits edits = ThreeLines();
-    std::vector<int> up;
-    for (std::optional<int> row = edits.StopAbove(100); row; row = edits.StopAbove(*row)) up.push_back(*row);
-    QCOMPARE(up, (std::vector<int>{90, 80, 70, 60, 51, 41, 29}));
-    std::vector<int> down;
-    for (std::optional<int> row = edits.StopBelow(19); row; row = edits.StopBelow(*row)) down.push_back(*row);
-    QCOMPARE(down, (std::vector<int>{29, 41, 51, 60, 70, 80, 90}));
+    QCOMPARE(Walk(edits, 100, true), (std::vector<int>{90, 80, 70, 60, 51, 41, 29}));
+    QCOMPARE(Walk(edits, 19, false), (std::vector<int>{29, 41, 51, 60, 70, 80, 90}));
     // From a row between stops, the next stop that way.
     QCOMPARE(edits.StopAbove(65), std::optional<int>(60));
     QCOMPARE(edits.StopBelow(65), std::optional<int>(70));
@@ -157,9 +198,7 @@ void LineEditsTest::theCursorStopsOnEveryLineAndInEveryGapOnItsWay() {
 
 void LineEditsTest::touchingLinesLeaveNoGapToStopIn() {
     const LineEdits edits({Line(50, 51), Line(52, 53), Line(20, 20)}, {20, 60});
-    std::vector<int> up;
-    for (std::optional<int> row = edits.StopAbove(61); row; row = edits.StopAbove(*row)) up.push_back(*row);
-    QCOMPARE(up, (std::vector<int>{57, 52, 50, 35, 20}));
+    QCOMPARE(Walk(edits, 61, true), (std::vector<int>{57, 52, 50, 35, 20}));
     const LineEdits empty({}, {20, 60});
     QCOMPARE(empty.StopAbove(61), std::optional<int>(40));  // the middle of the strip
 }
