@@ -29,8 +29,9 @@ build="$out/build"
 logs="$out/logs"
 backup="$out/backup"
 jobs=$(nproc)
-# A hang fails after this many seconds: the slowest test takes a few of them.
-timeout=120
+# A hang fails after this many seconds: the slowest test takes a few of them, also on a
+# busy machine.
+timeout=60
 
 usage() {
   echo "usage: scripts/mutate.sh [FAULT...]  (a patch file, or the name of one in tests/faults/)" >&2
