@@ -73,6 +73,8 @@ TEST(CorrectionsFile, SaysWhichLineOfWhichFileIsWrongAndWhatToDo) {
               "corrections file 'c.csv', line 3: the count '0' is not a whole number of boards from 1 to 32767: "
               "put the line right or move the file away, and Tamrex starts a new one");
     EXPECT_NE(refused("file,count\n,3\n").find("line 2: the file name is empty"), std::string::npos);
+    // A photo's name with a line break in it takes two lines of the file.
+    EXPECT_NE(refused("file,count\n\"a\nb.jpg\",3\nc.jpg,0\n").find("line 4: the count '0'"), std::string::npos);
     EXPECT_NE(refused("file,count,counted\na.jpg,3,many\n").find("line 2: the counted value 'many'"),
               std::string::npos);
     EXPECT_NE(refused("file,count\n\"a.jpg,3\n").find("quoted field is never closed"), std::string::npos);

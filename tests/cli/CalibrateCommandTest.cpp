@@ -105,7 +105,7 @@ TEST_F(CalibrateCommand, ReadsKnownCountsFromACsvReportWithItsCountsPutRight) {
     std::string corrected = report.out;
     corrected.replace(countStart, report.out.find(',', countStart) - countStart, "7");
     folder_.WriteFile("known.csv", corrected);
-    folder_.WriteFile("more.csv", "count,file\n6,six.jpg\n");
+    folder_.WriteFile("more.csv", "Count,File\n6,six.jpg\n");  // made by hand: its own order and case
 
     const CommandOutcome run = Run("calibrate --known-csv known.csv");
     ASSERT_EQ(run.status, 0) << run.err;
