@@ -62,6 +62,8 @@ private slots:
     void theEvidencePdfIsOnePageWithTheCaption();
 
 private:
+    // Counts b.jpg, then a.jpg, and opens a.jpg's review.
+    void CountAndReview(ReviewWindow*& review);
     // Counts a.jpg, opens its review, takes away the bottom line and accepts.
     void CountAndCorrect();
     std::vector<LoggedCount> Logged() const;
@@ -87,15 +89,21 @@ void TamrexHistoryTest::cleanup() {
     folder.reset();
 }
 
-void TamrexHistoryTest::CountAndCorrect() {
+void TamrexHistoryTest::CountAndReview(ReviewWindow*& review) {
     window->SelectPhoto(QStringLiteral("b.jpg"));
     QVERIFY(WaitUntilIdle(*window));
     window->SelectPhoto(QStringLiteral("a.jpg"));
     QVERIFY(WaitUntilIdle(*window));
     QTest::keyClick(window.get(), Qt::Key_F2);
-    ReviewWindow* review = WaitForReview();
+    review = WaitForReview();
     QVERIFY(review);
     QVERIFY(QTest::qWaitForWindowExposed(review));
+}
+
+void TamrexHistoryTest::CountAndCorrect() {
+    ReviewWindow* review = nullptr;
+    CountAndReview(review);
+    QVERIFY(review);
     const tamrex::ReviewLine bottom = review->Edits().Lines().front();
     QTest::mouseClick(review->Canvas()->viewport(), Qt::LeftButton, Qt::NoModifier,
                       review->Canvas()->View().ToScreen(QPointF(100, bottom.rows.top)).toPoint());
@@ -149,14 +157,9 @@ void TamrexHistoryTest::countsAndAcceptedCorrectionsAreRecordedAndListed() {
 // it is still one stack of 6 boards on the delivery note.
 void TamrexHistoryTest::aPhotoAcceptedAgainAddsToTheTotalOnce() {
     CountAndCorrect();
-    window->SelectPhoto(QStringLiteral("b.jpg"));
-    QVERIFY(WaitUntilIdle(*window));
-    window->SelectPhoto(QStringLiteral("a.jpg"));
-    QVERIFY(WaitUntilIdle(*window));
-    QTest::keyClick(window.get(), Qt::Key_F2);
-    ReviewWindow* review = WaitForReview();
+    ReviewWindow* review = nullptr;
+    CountAndReview(review);
     QVERIFY(review);
-    QVERIFY(QTest::qWaitForWindowExposed(review));
     QTest::keyClick(review, Qt::Key_Return);
     QVERIFY(WaitUntilIdle(*window));
     const auto acceptedCounts = [&] {
