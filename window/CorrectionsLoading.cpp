@@ -2,25 +2,11 @@
 
 namespace tamrex {
 
-CorrectionsLoading::CorrectionsLoading(QObject* parent) : QObject(parent) { lane.setMaxThreadCount(1); }
-
-CorrectionsLoading::~CorrectionsLoading() {
-    ++asked;
-    lane.waitForDone();
-}
+CorrectionsLoading::CorrectionsLoading(QObject* parent) : QObject(parent) {}
 
 void CorrectionsLoading::Load(const std::filesystem::path& folder) {
-    const std::uint64_t serial = ++asked;
-    ++pending;
-    lane.start([this, serial, folder] {
-        const FolderCorrections read(folder);
-        QMetaObject::invokeMethod(
-            this,
-            [this, serial, read] {
-                --pending;
-                if (serial == asked) emit loaded(read);
-            },
-            Qt::QueuedConnection);
+    lane.Start([this, folder](std::uint64_t serial) {
+        lane.Tell(serial, [this, read = FolderCorrections(folder)] { emit loaded(read); });
     });
 }
 

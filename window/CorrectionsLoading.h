@@ -1,12 +1,10 @@
 #pragma once
 
 #include "window/FolderCorrections.h"
+#include "window/LatestJobLane.h"
 
 #include <QObject>
-#include <QThreadPool>
 
-#include <atomic>
-#include <cstdint>
 #include <filesystem>
 
 namespace tamrex {
@@ -19,18 +17,15 @@ class CorrectionsLoading : public QObject {
 
 public:
     explicit CorrectionsLoading(QObject* parent = nullptr);
-    ~CorrectionsLoading() override;  // waits for the read under way
 
     void Load(const std::filesystem::path& folder);
-    bool Busy() const { return pending > 0; }
+    bool Busy() const { return lane.Busy(); }
 
 signals:
     void loaded(const tamrex::FolderCorrections& corrections);
 
 private:
-    QThreadPool lane;
-    std::atomic<std::uint64_t> asked{0};
-    int pending = 0;
+    LatestJobLane lane{this};
 };
 
 }  // namespace tamrex

@@ -3,27 +3,9 @@
 #include "base/Quoted.h"
 #include "image/LoadPhoto.h"
 
-#include <exception>
-
 namespace tamrex {
 
-FramedLook::FramedLook(const std::filesystem::path& photo, QObject* parent) : QObject(parent), photo(photo) {
-    lane.setMaxThreadCount(1);
-}
-
-FramedLook::~FramedLook() {
-    ++asked;
-    lane.waitForDone();
-}
-
-void FramedLook::Tell(std::uint64_t serial, std::function<void()> tell) {
-    QMetaObject::invokeMethod(
-        this,
-        [this, serial, tell = std::move(tell)] {
-            if (serial == asked) tell();
-        },
-        Qt::QueuedConnection);
-}
+FramedLook::FramedLook(const std::filesystem::path& photo, QObject* parent) : QObject(parent), photo(photo) {}
 
 // The same decode as the count's, so that a frame around the whole stack counts what the
 // count's own second look counted.
@@ -38,25 +20,18 @@ Expected<SecondCount> FramedLook::LookNow(const LookRequest& request) {
     return LookAgain(decoded.get(), look);
 }
 
-// Exceptions end here as reasons: memory, most likely, for a photo too big for what is left.
+// What the look throws (memory, most likely, for a photo too big for what is left) is its reason.
 void FramedLook::Look(const LookRequest& request) {
-    const std::uint64_t serial = ++asked;
-    ++pending;
-    lane.start([this, serial, request] {
-        if (serial == asked) {
-            try {
-                const Expected<SecondCount> count = LookNow(request);
-                if (count) {
-                    Tell(serial, [this, found = *count] { emit looked(found); });
-                } else {
-                    Tell(serial, [this, why = QString::fromStdString(count.error().message)] { emit nothingFound(why); });
-                }
-            } catch (const std::exception& error) {
-                Tell(serial, [this, why = QString::fromUtf8(error.what())] { emit nothingFound(why); });
+    lane.Start(
+        [this, request](std::uint64_t serial) {
+            const Expected<SecondCount> count = LookNow(request);
+            if (count) {
+                lane.Tell(serial, [this, found = *count] { emit looked(found); });
+            } else {
+                lane.Tell(serial, [this, why = QString::fromStdString(count.error().message)] { emit nothingFound(why); });
             }
-        }
-        QMetaObject::invokeMethod(this, [this] { --pending; }, Qt::QueuedConnection);
-    });
+        },
+        [this](const QString& why) { emit nothingFound(why); });
 }
 
 }  // namespace tamrex

@@ -2,15 +2,12 @@
 
 #include "image/Bitmap.h"
 #include "look/SecondLook.h"
+#include "window/LatestJobLane.h"
 
 #include <QObject>
 #include <QString>
-#include <QThreadPool>
 
-#include <atomic>
-#include <cstdint>
 #include <filesystem>
-#include <functional>
 
 namespace tamrex {
 
@@ -22,13 +19,12 @@ class FramedLook : public QObject {
 
 public:
     explicit FramedLook(const std::filesystem::path& photo, QObject* parent = nullptr);
-    ~FramedLook() override;  // waits for the look under way
 
     // looked with what the second look counts, or nothingFound with why it counts nothing.
     void Look(const LookRequest& request);
     // What was asked for so far is not told of.
-    void Forget() { ++asked; }
-    bool Busy() const { return pending > 0; }
+    void Forget() { lane.Forget(); }
+    bool Busy() const { return lane.Busy(); }
 
 signals:
     void looked(const tamrex::SecondCount& count);
@@ -36,13 +32,10 @@ signals:
 
 private:
     Expected<SecondCount> LookNow(const LookRequest& request);
-    void Tell(std::uint64_t serial, std::function<void()> tell);
 
     const std::filesystem::path photo;
-    BitmapHandle decoded;  // touched on the lane's thread alone
-    QThreadPool lane;
-    std::atomic<std::uint64_t> asked{0};
-    int pending = 0;
+    BitmapHandle decoded;      // touched on the lane's thread alone
+    LatestJobLane lane{this};  // last, so that it stops before what its jobs use goes
 };
 
 }  // namespace tamrex

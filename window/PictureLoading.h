@@ -2,14 +2,13 @@
 
 #include "calibration/PhotoIdentity.h"
 #include "counting/CountResult.h"
+#include "window/LatestJobLane.h"
 #include "window/PhotoPyramid.h"
 
 #include <QImage>
 #include <QObject>
 #include <QString>
-#include <QThreadPool>
 
-#include <atomic>
 #include <cstdint>
 #include <optional>
 
@@ -23,7 +22,6 @@ class PictureLoading : public QObject {
 
 public:
     explicit PictureLoading(QObject* parent = nullptr);
-    ~PictureLoading() override;  // waits for the job under way
 
     // previewRead with a shrunk copy, at once, then photoRead with the whole photo; or, for a
     // photo small enough to read whole at once, previewRead with it. Or failed.
@@ -31,8 +29,8 @@ public:
     // overlayDrawn, or failed.
     void DrawOverlay(const CountResult& count);
     // What was asked for so far is not told of.
-    void Forget() { ++asked; }
-    bool Busy() const { return pending > 0; }
+    void Forget() { lane.Forget(); }
+    bool Busy() const { return lane.Busy(); }
 
 signals:
     void previewRead(const tamrex::PhotoPyramid& preview);
@@ -41,14 +39,9 @@ signals:
     void failed(const QString& message);
 
 private:
-    template <typename Work>
-    void Start(Work work);
-    // Runs on the window's thread, if the job is still the one asked for last.
-    void Tell(std::uint64_t serial, std::function<void()> tell);
+    void Failed(std::uint64_t serial, const Failure& failure);
 
-    QThreadPool lane;
-    std::atomic<std::uint64_t> asked{0};
-    int pending = 0;
+    LatestJobLane lane{this};
 };
 
 }  // namespace tamrex
