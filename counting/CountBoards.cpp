@@ -6,6 +6,8 @@
 #include "counting/CountCheck.h"
 #include "counting/CountObserver.h"
 #include "image/Binarize.h"
+#include "image/RowsToBoth.h"
+#include "look/GreyStrips.h"
 #include "image/PictureFile.h"
 
 #include <algorithm>
@@ -56,8 +58,14 @@ Expected<CountResult> BoardCounter::CountBoards(const CountRequest& request, Cou
 Expected<CountResult> BoardCounter::CountPhoto(const CountRequest& request, CountObserver* observer) {
     if (settings.threshold < 0 || settings.threshold > 255) return Fail(ThresholdError(settings.threshold));
     const BYTE level = static_cast<BYTE>(settings.threshold);
+    // A thickness too thin to be a board's is no hint.
+    LookRequest look = request.look;
+    if (look.thicknessPrior < kThinnestBoardRows) look.thicknessPrior = 0;
+    // Both read each row as it is decoded, so the photo itself is never kept whole.
     ThresholdWhileDecoding thresholding(level);
-    Expected<LoadedPhoto> loaded = LoadJpeg(request.photo, request.pixelLimit, &thresholding);
+    StripsWhileDecoding strips(look.frame);
+    RowsToBoth rows(thresholding, strips);
+    Expected<LoadedPhoto> loaded = LoadJpeg(request.photo, request.pixelLimit, &rows);
     if (!loaded) return Fail("cannot read photo " + Quoted(request.photo) + ": " + loaded.error().message);
 
     CountResult result;
@@ -76,10 +84,7 @@ Expected<CountResult> BoardCounter::CountPhoto(const CountRequest& request, Coun
     const int pictureHeight = imgHeight;
     if (!DetectBand()) return Fail(NoBandError(request.photo));
     StageDone("band");
-    // A thickness too thin to be a board's is no hint.
-    LookRequest look = request.look;
-    if (look.thicknessPrior < kThinnestBoardRows) look.thicknessPrior = 0;
-    if (Expected<SecondCount> second = LookAgain(sourceImage.get(), look)) {
+    if (Expected<SecondCount> second = LookAgain(strips.Take(sourceImage.get()), look)) {
         result.secondLook = std::move(*second);
     } else {
         result.secondLookError = std::move(second.error().message);

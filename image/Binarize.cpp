@@ -29,13 +29,20 @@ bool IsGrey8(FIBITMAP* photo) {
            FreeImage_GetColorType(photo) == FIC_MINISBLACK;
 }
 
-BitmapHandle BlackAndWhiteLike(FIBITMAP* photo) {
-    BitmapHandle binary(FreeImage_Allocate(FreeImage_GetWidth(photo), FreeImage_GetHeight(photo), 1));
+BitmapHandle BlackAndWhite(int width, int height) {
+    BitmapHandle binary(FreeImage_Allocate(width, height, 1));
     if (!binary) return binary;
     RGBQUAD* palette = FreeImage_GetPalette(binary.get());
     palette[0] = RGBQUAD{0, 0, 0, 0};
     palette[1] = RGBQUAD{255, 255, 255, 0};
-    FreeImage_CloneMetadata(binary.get(), photo);
+    return binary;
+}
+
+// The library's threshold keeps the photo's metadata, its resolution among it.
+BitmapHandle BlackAndWhiteLike(FIBITMAP* photo) {
+    BitmapHandle binary =
+        BlackAndWhite(static_cast<int>(FreeImage_GetWidth(photo)), static_cast<int>(FreeImage_GetHeight(photo)));
+    if (binary) FreeImage_CloneMetadata(binary.get(), photo);
     return binary;
 }
 
@@ -172,26 +179,17 @@ unsigned GreySixteens(const BYTE*, std::uint8_t*, unsigned, BYTE) { return 0; }
 
 #endif
 
-void ThresholdRows(FIBITMAP* photo, FIBITMAP* binary, BYTE level, int first, int end) {
-    const unsigned width = FreeImage_GetWidth(photo);
-    const bool colour = IsColour24(photo);
-    const bool sixteens = CanDoSixteens();
-    const BYTE* const sourceBits = FreeImage_GetBits(photo);
-    BYTE* const targetBits = FreeImage_GetBits(binary);
-    const std::size_t sourcePitch = FreeImage_GetPitch(photo), targetPitch = FreeImage_GetPitch(binary);
-    for (int y = first; y < end; ++y) {
-        const BYTE* source = sourceBits + sourcePitch * static_cast<std::size_t>(y);
-        std::uint8_t* target = targetBits + targetPitch * static_cast<std::size_t>(y);
-        if (colour) {
-            const unsigned done = sixteens ? ColourSixteens(source, target, width, level) : 0;
-            ThresholdRow(target, done, width, [source, level](unsigned x) {
-                const BYTE* pixel = source + 3 * x;
-                return GreyOf(pixel[FI_RGBA_RED], pixel[FI_RGBA_GREEN], pixel[FI_RGBA_BLUE]) >= level;
-            });
-        } else {
-            const unsigned done = sixteens ? GreySixteens(source, target, width, level) : 0;
-            ThresholdRow(target, done, width, [source, level](unsigned x) { return source[x] >= level; });
-        }
+void ThresholdScanline(const BYTE* source, std::uint8_t* target, unsigned width, bool colour, BYTE level) {
+    static const bool sixteens = CanDoSixteens();
+    if (colour) {
+        const unsigned done = sixteens ? ColourSixteens(source, target, width, level) : 0;
+        ThresholdRow(target, done, width, [source, level](unsigned x) {
+            const BYTE* pixel = source + 3 * x;
+            return GreyOf(pixel[FI_RGBA_RED], pixel[FI_RGBA_GREEN], pixel[FI_RGBA_BLUE]) >= level;
+        });
+    } else {
+        const unsigned done = sixteens ? GreySixteens(source, target, width, level) : 0;
+        ThresholdRow(target, done, width, [source, level](unsigned x) { return source[x] >= level; });
     }
 }
 
@@ -200,20 +198,28 @@ void ThresholdRows(FIBITMAP* photo, FIBITMAP* binary, BYTE level, int first, int
 BitmapHandle ThresholdPhoto(FIBITMAP* photo, BYTE level) {
     if (!IsColour24(photo) && !IsGrey8(photo)) return BitmapHandle(FreeImage_Threshold(photo, level));
     BitmapHandle binary = BlackAndWhiteLike(photo);
-    if (binary) ThresholdRows(photo, binary.get(), level, 0, static_cast<int>(FreeImage_GetHeight(photo)));
+    if (!binary) return binary;
+    const unsigned width = FreeImage_GetWidth(photo);
+    const bool colour = IsColour24(photo);
+    for (unsigned y = 0; y < FreeImage_GetHeight(photo); ++y) {
+        ThresholdScanline(FreeImage_GetScanLine(photo, static_cast<int>(y)),
+                          FreeImage_GetScanLine(binary.get(), static_cast<int>(y)), width, colour, level);
+    }
     return binary;
 }
 
-bool ThresholdWhileDecoding::Start(FIBITMAP* photo) {
+bool ThresholdWhileDecoding::Start(const PictureShape& shape) {
     rowsDone_ = 0;
-    binary_.reset();
-    if (IsColour24(photo) || IsGrey8(photo)) binary_ = BlackAndWhiteLike(photo);
+    colour_ = shape.bytesPerPixel == 3;
+    binary_ = BlackAndWhite(shape.width, shape.height);
+    if (binary_) SetResolution(binary_.get(), shape);
     return binary_ != nullptr;
 }
 
-void ThresholdWhileDecoding::Rows(FIBITMAP* photo, int first, int end) {
-    ThresholdRows(photo, binary_.get(), level_, first, end);
-    rowsDone_ += end - first;
+void ThresholdWhileDecoding::Row(int scanline, const BYTE* pixels) {
+    ThresholdScanline(pixels, FreeImage_GetScanLine(binary_.get(), scanline), FreeImage_GetWidth(binary_.get()),
+                      colour_, level_);
+    ++rowsDone_;
 }
 
 BitmapHandle ThresholdWhileDecoding::Take() {

@@ -18,14 +18,15 @@ BitmapHandle ThresholdPhoto(FIBITMAP* photo, BYTE level);
 class ThresholdWhileDecoding : public DecodedRows {
 public:
     explicit ThresholdWhileDecoding(BYTE level) : level_(level) {}
-    bool Start(FIBITMAP* photo) override;
-    void Rows(FIBITMAP* photo, int first, int end) override;
+    bool Start(const PictureShape& shape) override;
+    void Row(int scanline, const BYTE* pixels) override;
     // The picture, once every row of the photo was thresholded; null if not, as when the
     // photo was decoded without telling of its rows or memory ran out.
     BitmapHandle Take();
 
 private:
     BYTE level_;
+    bool colour_ = false;
     BitmapHandle binary_;
     int rowsDone_ = 0;
 };

@@ -27,29 +27,43 @@ void SetUpLikeTheLibrary(jpeg_decompress_struct& info) {
     info.out_color_space = info.num_components == 3 ? JCS_EXT_BGR : JCS_GRAYSCALE;
 }
 
-// The photo's resolution from its JFIF segment, rounded as the library rounds it; a
-// photo without one keeps the library's default of 72 dots per inch.
-void SetResolution(FIBITMAP* photo, const jpeg_decompress_struct& info) {
+// The photo's shape; its resolution from its JFIF segment, rounded as the library rounds
+// it. A photo without one keeps the library's default of 72 dots per inch.
+PictureShape ShapeOf(const jpeg_decompress_struct& info) {
+    PictureShape shape{static_cast<int>(info.output_width), static_cast<int>(info.output_height),
+                       info.output_components, std::nullopt};
     constexpr double kMetresPerInch = 0.0254;
     if (info.density_unit == 1) {
-        FreeImage_SetDotsPerMeterX(photo, static_cast<unsigned>(info.X_density / kMetresPerInch + 0.5));
-        FreeImage_SetDotsPerMeterY(photo, static_cast<unsigned>(info.Y_density / kMetresPerInch + 0.5));
+        shape.dotsPerMetre = {static_cast<unsigned>(info.X_density / kMetresPerInch + 0.5),
+                              static_cast<unsigned>(info.Y_density / kMetresPerInch + 0.5)};
     } else if (info.density_unit == 2) {  // dots per centimetre
-        FreeImage_SetDotsPerMeterX(photo, info.X_density * 100u);
-        FreeImage_SetDotsPerMeterY(photo, info.Y_density * 100u);
+        shape.dotsPerMetre = {info.X_density * 100u, info.Y_density * 100u};
     }
+    return shape;
 }
 
-FIBITMAP* AllocatePhoto(const jpeg_decompress_struct& info) {
-    const int width = static_cast<int>(info.output_width), height = static_cast<int>(info.output_height);
-    if (info.output_components == 3) {
-        return FreeImage_Allocate(width, height, 24, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK);
+}  // namespace
+
+void SetResolution(FIBITMAP* picture, const PictureShape& shape) {
+    if (!shape.dotsPerMetre) return;
+    FreeImage_SetDotsPerMeterX(picture, shape.dotsPerMetre->first);
+    FreeImage_SetDotsPerMeterY(picture, shape.dotsPerMetre->second);
+}
+
+namespace {
+
+FIBITMAP* AllocatePhoto(const PictureShape& shape) {
+    FIBITMAP* photo = shape.bytesPerPixel == 3
+                          ? FreeImage_Allocate(shape.width, shape.height, 24, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK,
+                                               FI_RGBA_BLUE_MASK)
+                          : FreeImage_Allocate(shape.width, shape.height, 8);
+    if (!photo) return nullptr;
+    if (shape.bytesPerPixel == 1) {
+        RGBQUAD* palette = FreeImage_GetPalette(photo);
+        for (int level = 0; level < 256; ++level) palette[level] = RGBQUAD{BYTE(level), BYTE(level), BYTE(level), 0};
     }
-    FIBITMAP* grey = FreeImage_Allocate(width, height, 8);
-    if (!grey) return nullptr;
-    RGBQUAD* palette = FreeImage_GetPalette(grey);
-    for (int level = 0; level < 256; ++level) palette[level] = RGBQUAD{BYTE(level), BYTE(level), BYTE(level), 0};
-    return grey;
+    SetResolution(photo, shape);
+    return photo;
 }
 
 // libjpeg calls error_exit on a fatal error and must not get control back: it jumps to
@@ -140,13 +154,17 @@ public:
     std::string TakeMessages() { return std::move(errors_.messages); }
 
 private:
+    bool Allocate();
     void ReadRows();
+    void HandRowsOn();
 
     jpeg_decompress_struct info_{};
     Errors errors_{};
     PieceSource source_{};
     DecodedRows* rows_;
+    bool handingOn_ = false;
     FIBITMAP* photo_ = nullptr;
+    std::vector<JSAMPLE> band_;  // the rows being handed on; a member, as libjpeg may jump past a local
 };
 
 bool Decoding::Run() {
@@ -156,31 +174,56 @@ bool Decoding::Run() {
     jpeg_read_header(&info_, TRUE);
     SetUpLikeTheLibrary(info_);
     jpeg_start_decompress(&info_);
-    photo_ = AllocatePhoto(info_);
-    if (!photo_) {
+    if (!Allocate()) {
         errors_.messages = "not enough memory to decode it";
         return false;
     }
-    SetResolution(photo_, info_);
-    ReadRows();
+    if (handingOn_) {
+        HandRowsOn();
+    } else {
+        ReadRows();
+    }
     jpeg_finish_decompress(&info_);
     return true;
 }
 
-// A few rows at a time, each handed on while it is still in the processor's caches.
+// The whole picture only when there is no listener for the rows, or it wants none.
+bool Decoding::Allocate() {
+    const PictureShape shape = ShapeOf(info_);
+    handingOn_ = rows_ && rows_->Start(shape);
+    if (handingOn_) return true;
+    photo_ = AllocatePhoto(shape);
+    return photo_ != nullptr;
+}
+
+constexpr int kMostRows = 16;  // libjpeg's rows per call for the usual sampling
+
 void Decoding::ReadRows() {
-    const bool handOn = rows_ && rows_->Start(photo_);
     const int height = static_cast<int>(info_.output_height);
     BYTE* const bits = FreeImage_GetBits(photo_);
     const std::size_t pitch = FreeImage_GetPitch(photo_);
-    constexpr int kMostRows = 16;
     JSAMPROW rows[kMostRows];
     while (info_.output_scanline < info_.output_height) {
         const int top = static_cast<int>(info_.output_scanline);  // counted from the top down
         const int wanted = std::min(kMostRows, height - top);
         for (int row = 0; row < wanted; ++row) rows[row] = bits + pitch * static_cast<std::size_t>(height - 1 - top - row);
+        jpeg_read_scanlines(&info_, rows, static_cast<JDIMENSION>(wanted));
+    }
+}
+
+// A few rows at a time into a band that stays in the processor's caches, each handed
+// on as soon as it is decoded; the band is written over by the next few.
+void Decoding::HandRowsOn() {
+    const int height = static_cast<int>(info_.output_height);
+    const std::size_t stride = std::size_t{info_.output_width} * static_cast<std::size_t>(info_.output_components);
+    band_.resize(stride * kMostRows);
+    JSAMPROW rows[kMostRows];
+    for (int row = 0; row < kMostRows; ++row) rows[row] = band_.data() + stride * static_cast<std::size_t>(row);
+    while (info_.output_scanline < info_.output_height) {
+        const int top = static_cast<int>(info_.output_scanline);
+        const int wanted = std::min(kMostRows, height - top);
         const int read = static_cast<int>(jpeg_read_scanlines(&info_, rows, static_cast<JDIMENSION>(wanted)));
-        if (handOn) rows_->Rows(photo_, height - top - read, height - top);
+        for (int row = 0; row < read; ++row) rows_->Row(height - 1 - top - row, rows[row]);
     }
 }
 
@@ -238,15 +281,18 @@ bool EndsEarly(const std::string& messages) {
 
 Expected<BitmapHandle> DecodeJpeg(const DecoderInput& input, std::string& warning, DecodedRows* rows) {
     BitmapHandle bitmap;
+    bool decoded = false;
     std::string messages;
     if (input.Components() == 1 || input.Components() == 3) {
         Decoding decoding(input, rows);
-        if (decoding.Run()) bitmap = decoding.TakePhoto();
+        decoded = decoding.Run();
+        bitmap = decoding.TakePhoto();
         messages = decoding.TakeMessages();
     } else {
         bitmap = DecodeWithLibrary(input, messages);
+        decoded = bitmap != nullptr;
     }
-    if (!bitmap) return Fail(messages.empty() ? "the JPEG decoder could not read it" : messages);
+    if (!decoded) return Fail(messages.empty() ? "the JPEG decoder could not read it" : messages);
     if (EndsEarly(messages)) return Fail("the file is damaged: its picture data ends early (" + messages + ")");
     warning = std::move(messages);
     return bitmap;

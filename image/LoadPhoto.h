@@ -12,7 +12,7 @@
 namespace tamrex {
 
 struct LoadedPhoto {
-    BitmapHandle bitmap;  // upright, as every viewer shows the photo
+    BitmapHandle bitmap;  // upright, as every viewer shows the photo; null when its rows were handed on
     std::string warning;  // what was wrong with a photo that could still be read
     // The EXIF orientation the photo was turned upright from; 1 when it was stored upright.
     int orientation = 1;
@@ -31,7 +31,8 @@ inline constexpr std::size_t kMostPhotoBytes = std::size_t{512} << 20;
 // JPEG is refused before or instead of being decoded. The failure says why the photo
 // could not be read, without naming it: callers say what they were reading it for.
 // `rows`, if given, hears of the rows as they are decoded when the photo is stored
-// upright (see DecodeJpeg); a photo turned upright afterwards keeps them to itself.
+// upright (see DecodeJpeg); the photo is then not kept and `bitmap` is null. A photo
+// turned upright afterwards keeps its rows to itself.
 Expected<LoadedPhoto> LoadJpeg(const std::filesystem::path& photo, std::uint64_t pixelLimit = kDefaultPixelLimit,
                                DecodedRows* rows = nullptr);
 

@@ -13,7 +13,7 @@ constexpr int kPixelsPerStrip = 8;  // narrower strips would average too little 
 constexpr int kRunsPerStrip = 2;
 constexpr int kLongestRun = 4;           // neighbouring pixels averaged into one value of a run
 constexpr int kSmallestSide = 16;
-constexpr std::size_t kRowsAhead = 8;
+constexpr int kRowsAhead = 8;
 
 bool ReadableAsIs(FIBITMAP* photo) {
     if (FreeImage_GetImageType(photo) != FIT_BITMAP) return false;
@@ -30,89 +30,138 @@ BitmapHandle GreyCopy(FIBITMAP* photo) {
     return BitmapHandle(FreeImage_ConvertToGreyscale(standard.get()));
 }
 
-struct Runs {
-    int length = 1;
-    std::vector<int> starts;  // kRunsPerStrip per strip, strip after strip, in photo columns
-};
-
-// Spreads the strips evenly over the area and each strip's runs evenly over the strip.
-Runs PlaceRuns(const PhotoArea& area, std::vector<double>& centres) {
-    const int strips = std::clamp(area.width / kPixelsPerStrip, 1, kMostStrips);
-    const double stripWidth = static_cast<double>(area.width) / strips;
-    const double runSpacing = stripWidth / kRunsPerStrip;
-    Runs runs;
-    runs.length = std::clamp(static_cast<int>(runSpacing / 2), 1, kLongestRun);
-    for (int strip = 0; strip < strips; ++strip) {
-        const double left = area.left + strip * stripWidth;
-        centres.push_back(left + stripWidth / 2 - 0.5);
-        for (int run = 0; run < kRunsPerStrip; ++run) {
-            const int start = static_cast<int>(left + (run + 0.5) * runSpacing - runs.length / 2.0 + 0.5);
-            runs.starts.push_back(std::clamp(start, area.left, area.left + area.width - runs.length));
-        }
-    }
-    return runs;
+Outcome CheckArea(const PhotoArea& area) {
+    if (area.width >= kSmallestSide && area.height >= kSmallestSide) return {};
+    return Fail("the part of the photo to look at is only " + std::to_string(area.width) + " x " +
+                std::to_string(area.height) +
+                " pixels, too small to show a stack of boards; use a photo or a frame in which the stack "
+                "fills most of the picture");
 }
 
-// Grey as (blue + 2 green + red) / 4: close enough to luminance to find dark seams,
-// and cheap. Scanline by scanline, so each is read from memory once.
-template <unsigned kBytes>
-void ReadStrips(FIBITMAP* photo, const Runs& runs, GreyStrips& strips) {
-    const float scale = 1.0f / static_cast<float>((kBytes == 1 ? 1 : 4) * runs.length * kRunsPerStrip);
-    const std::size_t height = static_cast<std::size_t>(strips.area.height);
-    const std::size_t pitch = FreeImage_GetPitch(photo);
-    for (std::size_t row = 0; row < height; ++row) {
-        const BYTE* line = FreeImage_GetScanLine(photo, strips.area.bottom + static_cast<int>(row));
-        // The runs lie a whole scanline apart, too far for the processor to guess: ask for
-        // a later row's while this one is read, so a photo that has left the caches is not
-        // waited for run by run.
-        if (row + kRowsAhead < height) {
-            for (const int start : runs.starts) __builtin_prefetch(line + kRowsAhead * pitch + static_cast<std::size_t>(start) * kBytes);
-        }
-        for (std::size_t strip = 0; strip < strips.Count(); ++strip) {
-            unsigned sum = 0;
-            for (int run = 0; run < kRunsPerStrip; ++run) {
-                const BYTE* pixel = line + static_cast<std::size_t>(runs.starts[strip * kRunsPerStrip + run]) * kBytes;
-                for (int step = 0; step < runs.length; ++step, pixel += kBytes) {
-                    if constexpr (kBytes == 1) {
-                        sum += pixel[0];
-                    } else {
-                        sum += pixel[FI_RGBA_BLUE] + 2u * pixel[FI_RGBA_GREEN] + pixel[FI_RGBA_RED];
-                    }
-                }
-            }
-            strips.values[strip * height + row] = static_cast<float>(sum) * scale;
-        }
-    }
+// Where the strips of a photo of `width` x `height` lie, when they can be read at all.
+Expected<PhotoArea> StripArea(int width, int height, const std::optional<PhotoFrame>& frame) {
+    const Expected<PhotoArea> area = AreaOnPhoto(width, height, frame);
+    if (!area) return area;
+    if (Outcome fits = CheckArea(*area); !fits) return tl::unexpected(fits.error());
+    return area;
 }
 
-void ReadStrips(FIBITMAP* photo, const Runs& runs, GreyStrips& strips) {
-    switch (FreeImage_GetBPP(photo)) {
-        case 8: return ReadStrips<1>(photo, runs, strips);
-        case 24: return ReadStrips<3>(photo, runs, strips);
-        default: return ReadStrips<4>(photo, runs, strips);
-    }
-}
+int WidthOf(FIBITMAP* photo) { return static_cast<int>(FreeImage_GetWidth(photo)); }
+int HeightOf(FIBITMAP* photo) { return static_cast<int>(FreeImage_GetHeight(photo)); }
 
 }  // namespace
 
-Expected<GreyStrips> SampleStrips(FIBITMAP* photo, const PhotoArea& area) {
-    if (!photo || !FreeImage_HasPixels(photo)) return Fail("the photo holds no pixels to count boards in");
-    if (area.width < kSmallestSide || area.height < kSmallestSide) {
-        return Fail("the part of the photo to look at is only " + std::to_string(area.width) + " x " +
-                    std::to_string(area.height) +
-                    " pixels, too small to show a stack of boards; use a photo or a frame in which the stack "
-                    "fills most of the picture");
+// Spreads the strips evenly over the area and each strip's runs evenly over the strip.
+StripSampler::StripSampler(const PhotoArea& area, unsigned bytesPerPixel) : bytes_(bytesPerPixel) {
+    strips_.area = area;
+    const int count = std::clamp(area.width / kPixelsPerStrip, 1, kMostStrips);
+    const double stripWidth = static_cast<double>(area.width) / count;
+    const double runSpacing = stripWidth / kRunsPerStrip;
+    length_ = std::clamp(static_cast<int>(runSpacing / 2), 1, kLongestRun);
+    for (int strip = 0; strip < count; ++strip) {
+        const double left = area.left + strip * stripWidth;
+        strips_.centres.push_back(left + stripWidth / 2 - 0.5);
+        for (int run = 0; run < kRunsPerStrip; ++run) {
+            const int start = static_cast<int>(left + (run + 0.5) * runSpacing - length_ / 2.0 + 0.5);
+            starts_.push_back(std::clamp(start, area.left, area.left + area.width - length_));
+        }
     }
+    strips_.values.resize(strips_.Count() * static_cast<std::size_t>(area.height));
+}
+
+// Grey as (blue + 2 green + red) / 4: close enough to luminance to find dark seams,
+// and cheap.
+template <unsigned kBytes>
+void StripSampler::Sample(const BYTE* line, std::size_t row) {
+    const float scale = 1.0f / static_cast<float>((kBytes == 1 ? 1 : 4) * length_ * kRunsPerStrip);
+    const std::size_t height = static_cast<std::size_t>(strips_.area.height);
+    for (std::size_t strip = 0; strip < strips_.Count(); ++strip) {
+        unsigned sum = 0;
+        for (int run = 0; run < kRunsPerStrip; ++run) {
+            const BYTE* pixel = line + static_cast<std::size_t>(starts_[strip * kRunsPerStrip + run]) * kBytes;
+            for (int step = 0; step < length_; ++step, pixel += kBytes) {
+                if constexpr (kBytes == 1) {
+                    sum += pixel[0];
+                } else {
+                    sum += pixel[FI_RGBA_BLUE] + 2u * pixel[FI_RGBA_GREEN] + pixel[FI_RGBA_RED];
+                }
+            }
+        }
+        strips_.values[strip * height + row] = static_cast<float>(sum) * scale;
+    }
+}
+
+void StripSampler::Sample(int scanline, const BYTE* line) {
+    const int row = scanline - strips_.area.bottom;
+    if (row < 0 || row >= strips_.area.height) return;
+    ++rowsDone_;
+    switch (bytes_) {
+        case 1: Sample<1>(line, static_cast<std::size_t>(row)); break;
+        case 3: Sample<3>(line, static_cast<std::size_t>(row)); break;
+        default: Sample<4>(line, static_cast<std::size_t>(row)); break;
+    }
+}
+
+Expected<GreyStrips> StripSampler::Take() {
+    if (rowsDone_ != strips_.area.height) return Fail("the photo's rows were not all read");
+    return std::move(strips_);
+}
+
+// Scanline by scanline, so each is read from memory once. The runs lie a whole scanline
+// apart, too far for the processor to guess: a later row's are asked for while this one
+// is read, so a photo that has left the caches is not waited for run by run.
+void StripSampler::SampleAll(FIBITMAP* photo) {
+    const std::size_t pitch = FreeImage_GetPitch(photo);
+    const int height = strips_.area.height;
+    for (int row = 0; row < height; ++row) {
+        const BYTE* line = FreeImage_GetScanLine(photo, strips_.area.bottom + row);
+        if (row + kRowsAhead < height) {
+            const BYTE* ahead = line + static_cast<std::size_t>(kRowsAhead) * pitch;
+            for (const int start : starts_) __builtin_prefetch(ahead + static_cast<std::size_t>(start) * bytes_);
+        }
+        Sample(strips_.area.bottom + row, line);
+    }
+}
+
+Expected<GreyStrips> SampleStrips(FIBITMAP* photo, const std::optional<PhotoFrame>& frame) {
+    if (!photo || !FreeImage_HasPixels(photo)) return Fail("the photo holds no pixels to count boards in");
+    const Expected<PhotoArea> area = StripArea(WidthOf(photo), HeightOf(photo), frame);
+    if (!area) return tl::unexpected(area.error());
     BitmapHandle copy;
     if (!ReadableAsIs(photo) && !(copy = GreyCopy(photo))) {
         return Fail("the photo's pixel format cannot be turned into grey levels; save it as an ordinary colour or "
                     "grey JPEG");
     }
-    GreyStrips strips{area, {}, {}};
-    const Runs runs = PlaceRuns(area, strips.centres);
-    strips.values.resize(strips.Count() * static_cast<std::size_t>(area.height));
-    ReadStrips(copy ? copy.get() : photo, runs, strips);
-    return strips;
+    FIBITMAP* readable = copy ? copy.get() : photo;
+    StripSampler sampler(*area, FreeImage_GetBPP(readable) / 8);
+    sampler.SampleAll(readable);
+    return sampler.Take();
+}
+
+bool StripsWhileDecoding::Start(const PictureShape& shape) {
+    sampler_.reset();
+    error_.clear();
+    const Expected<PhotoArea> area = StripArea(shape.width, shape.height, frame_);
+    if (area) {
+        sampler_.emplace(*area, static_cast<unsigned>(shape.bytesPerPixel));
+    } else {
+        error_ = area.error().message;  // stands whatever the rows hold
+    }
+    return true;
+}
+
+void StripsWhileDecoding::Row(int scanline, const BYTE* pixels) {
+    if (sampler_) sampler_->Sample(scanline, pixels);
+}
+
+Expected<GreyStrips> StripsWhileDecoding::Take(FIBITMAP* photo) {
+    if (!error_.empty()) return Fail(error_);
+    if (sampler_) {
+        Expected<GreyStrips> strips = sampler_->Take();
+        sampler_.reset();
+        if (strips) return strips;
+    }
+    return SampleStrips(photo, frame_);
 }
 
 }  // namespace tamrex

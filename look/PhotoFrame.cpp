@@ -47,4 +47,15 @@ Expected<PhotoFrame> ParseFrame(std::string_view text) {
     return frame;
 }
 
+Expected<PhotoArea> AreaOnPhoto(int width, int height, const std::optional<PhotoFrame>& frame) {
+    if (!frame) return PhotoArea{0, 0, width, height};
+    const int left = std::clamp(frame->x, 0, width), right = std::clamp(frame->x + frame->width, 0, width);
+    const int top = std::clamp(frame->y, 0, height), bottom = std::clamp(frame->y + frame->height, 0, height);
+    if (frame->width <= 0 || frame->height <= 0 || right <= left || bottom <= top) {
+        return Fail("the frame " + FrameText(*frame) + " does not lie on the photo, which is " + std::to_string(width) +
+                    " x " + std::to_string(height) + " pixels; frame the stack again");
+    }
+    return PhotoArea{left, height - bottom, right - left, bottom - top};
+}
+
 }  // namespace tamrex

@@ -2,6 +2,8 @@
 
 #include "base/Expected.h"
 
+#include <optional>
+
 #include <string>
 #include <string_view>
 
@@ -26,5 +28,9 @@ Expected<PhotoFrame> ParseFrame(std::string_view text);
 struct PhotoArea {
     int left = 0, bottom = 0, width = 0, height = 0;
 };
+
+// The frame in the photo's own numbering, cut to a photo of `width` x `height`; the
+// whole photo when there is no frame. Fails, for a person, when the frame misses it.
+Expected<PhotoArea> AreaOnPhoto(int width, int height, const std::optional<PhotoFrame>& frame);
 
 }  // namespace tamrex

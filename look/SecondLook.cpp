@@ -26,20 +26,6 @@ std::string PriorProblem(double thicknessPrior) {
     return text.str();
 }
 
-// The frame in the photo's own numbering, cut to the photo.
-Expected<PhotoArea> AreaOf(FIBITMAP* photo, const std::optional<PhotoFrame>& frame) {
-    const int width = photo ? static_cast<int>(FreeImage_GetWidth(photo)) : 0;
-    const int height = photo ? static_cast<int>(FreeImage_GetHeight(photo)) : 0;
-    if (!frame) return PhotoArea{0, 0, width, height};
-    const int left = std::clamp(frame->x, 0, width), right = std::clamp(frame->x + frame->width, 0, width);
-    const int top = std::clamp(frame->y, 0, height), bottom = std::clamp(frame->y + frame->height, 0, height);
-    if (frame->width <= 0 || frame->height <= 0 || right <= left || bottom <= top) {
-        return Fail("the frame " + FrameText(*frame) + " does not lie on the photo, which is " + std::to_string(width) +
-                    " x " + std::to_string(height) + " pixels; frame the stack again");
-    }
-    return PhotoArea{left, height - bottom, right - left, bottom - top};
-}
-
 SecondCount Drawn(const GreyStrips& strips, const AlignedStack& stack, const BoardCount& count) {
     SecondCount second;
     second.boards = count.boards;
@@ -73,9 +59,11 @@ RowSpan RowsOfStack(const AlignedStack& stack, int reach, double prior) {
 
 Expected<SecondCount> LookAgain(FIBITMAP* photo, const LookRequest& request) {
     if (const std::string problem = PriorProblem(request.thicknessPrior); !problem.empty()) return Fail(problem);
-    const Expected<PhotoArea> area = AreaOf(photo, request.frame);
-    if (!area) return tl::unexpected(area.error());
-    const Expected<GreyStrips> strips = SampleStrips(photo, *area);
+    return LookAgain(SampleStrips(photo, request.frame), request);
+}
+
+Expected<SecondCount> LookAgain(const Expected<GreyStrips>& strips, const LookRequest& request) {
+    if (const std::string problem = PriorProblem(request.thicknessPrior); !problem.empty()) return Fail(problem);
     if (!strips) return tl::unexpected(strips.error());
     const SeamFlow flow = FlowBetween(*strips);
     const Expected<StackRegion> region = FindStackRegion(flow);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/Expected.h"
+#include "look/GreyStrips.h"
 #include "look/PhotoFrame.h"
 
 #include <FreeImage.h>
@@ -56,6 +57,10 @@ struct LookRequest {
 // a person ("no stack found: ...", "seams too faint to count: ...") saying what to
 // do; the caller adds which photo it was.
 Expected<SecondCount> LookAgain(FIBITMAP* photo, const LookRequest& request);
+
+// The same from the photo's strips as already read (see SampleStrips), or the reason
+// they could not be; the frame they were read in must be `request.frame`.
+Expected<SecondCount> LookAgain(const Expected<GreyStrips>& strips, const LookRequest& request);
 
 // The same without a frame.
 inline Expected<SecondCount> LookAgain(FIBITMAP* photo, double thicknessPrior) {

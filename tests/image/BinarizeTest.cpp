@@ -95,6 +95,8 @@ TEST(ThresholdWhileDecoding, GivesTheLibrarysThresholdOfTheFileOrNothingForATurn
     const BitmapHandle colour = PictureOfWidth(203, 24);
     const BitmapHandle grey = PictureOfWidth(203, 8);
     for (const auto& [name, picture] : {std::pair{"colour.jpg", colour.get()}, std::pair{"grey.jpg", grey.get()}}) {
+        FreeImage_SetDotsPerMeterX(picture, 3937);  // 100 and 150 dots per inch, which the file keeps
+        FreeImage_SetDotsPerMeterY(picture, 5906);
         const std::filesystem::path file = folder.WriteFile(name, testing::JpegInMemory(picture, JPEG_QUALITYGOOD));
         ThresholdWhileDecoding thresholding(110);
         ASSERT_TRUE(LoadJpeg(file, kDefaultPixelLimit, &thresholding));
