@@ -29,8 +29,12 @@ int main(int argc, char** argv) {
     // Pictures, strips and the decoder's buffers of a big photo are blocks of megabytes
     // that live for one count. The allocator would keep them for the thread that freed
     // them, past the memory budget, once its first picture raised its thresholds: with
-    // fixed thresholds such blocks go back to the system when freed.
+    // fixed thresholds such blocks go back to the system when freed. The smaller blocks
+    // stay with the thread for its next photo, up to a bound: handed back and asked for
+    // again photo after photo, their pages were cleared and mapped anew each time, and
+    // two workers doing so in one process held each other up.
     ::mallopt(M_MMAP_THRESHOLD, 4 << 20);
+    ::mallopt(M_TRIM_THRESHOLD, 16 << 20);
     // Past a file size limit, a write should fail and be reported, not end the process
     // with the line map half written.
     std::signal(SIGXFSZ, SIG_IGN);
