@@ -29,7 +29,9 @@ std::filesystem::path LogFileOf(const Options& options) {
 CountRecording::CountRecording(const Options& options, const StationSettings& station,
                                std::function<void(const std::string&)> say)
     : settings_(SettingsOf(options, station)) {
-    if (!options.noLog) writer_ = std::make_unique<LogWriter>(LogFileOf(options), std::move(say));
+    // One photo leaves nothing to count while its record is written.
+    const LogWriting writing = options.photos.size() > 1 ? LogWriting::kOwnThread : LogWriting::kAtOnce;
+    if (!options.noLog) writer_ = std::make_unique<LogWriter>(LogFileOf(options), std::move(say), writing);
 }
 
 CountRecord CountRecording::RecordOf(const PhotoReport& report) const {

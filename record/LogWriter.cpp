@@ -36,27 +36,37 @@ void FillFacts(LogEntry& entry) {
 
 }  // namespace
 
-LogWriter::LogWriter(std::filesystem::path file, std::function<void(const std::string&)> notice)
-    : file_(std::move(file)), notice_(std::move(notice)), thread_([this] { Run(); }) {}
+LogWriter::LogWriter(std::filesystem::path file, std::function<void(const std::string&)> notice, LogWriting writing)
+    : file_(std::move(file)), notice_(std::move(notice)) {
+    if (writing == LogWriting::kOwnThread) thread_ = std::thread([this] { Run(); });
+}
 
 LogWriter::~LogWriter() { Finish(); }
 
 void LogWriter::Add(LogEntry entry, std::function<void()> then) {
-    {
-        std::lock_guard lock(mutex_);
-        pending_.entries.push_back(std::move(entry));
-        if (then) pending_.thens.push_back(std::move(then));
+    std::unique_lock lock(mutex_);
+    pending_.entries.push_back(std::move(entry));
+    if (then) pending_.thens.push_back(std::move(then));
+    if (!thread_.joinable()) {
+        Pending batch = std::exchange(pending_, {});
+        WriteBatch(batch);
+        return;
     }
+    lock.unlock();
     wake_.notify_one();
 }
 
 void LogWriter::Finish() {
-    {
-        std::lock_guard lock(mutex_);
-        finishing_ = true;
+    std::unique_lock lock(mutex_);
+    if (std::exchange(finishing_, true)) return;
+    if (!thread_.joinable()) {
+        std::vector<LogEntry> none;
+        if (!heldBack_.empty()) Write(none);  // one more try for what is held back
+        return;
     }
+    lock.unlock();
     wake_.notify_one();
-    if (thread_.joinable()) thread_.join();
+    thread_.join();
 }
 
 void LogWriter::Run() {
@@ -76,10 +86,14 @@ void LogWriter::Run() {
             if (!heldBack_.empty()) Write(batch.entries);  // one more try for what is held back
             return;
         }
-        for (LogEntry& entry : batch.entries) FillFacts(entry);
-        Write(batch.entries);
-        for (const auto& then : batch.thens) then();
+        WriteBatch(batch);
     }
+}
+
+void LogWriter::WriteBatch(Pending& batch) {
+    for (LogEntry& entry : batch.entries) FillFacts(entry);
+    Write(batch.entries);
+    for (const auto& then : batch.thens) then();
 }
 
 void LogWriter::Write(std::vector<LogEntry>& entries) {

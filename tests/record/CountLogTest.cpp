@@ -183,13 +183,18 @@ TEST(CountLog, OpenedAfreshForEachCountLeavesNoGrowingWriteAheadFile) {
     EXPECT_EQ(reader->Find({})->size(), 40u);
 }
 
-TEST(LogWriter, AnUnwritableLogIsReportedOnceAndItsCountsAreWrittenOnceItMends) {
+// Written on a thread of its own for a batch, at once for a single photo: alike.
+class LogWriterWriting : public ::testing::TestWithParam<LogWriting> {};
+
+INSTANTIATE_TEST_SUITE_P(Both, LogWriterWriting, ::testing::Values(LogWriting::kOwnThread, LogWriting::kAtOnce));
+
+TEST_P(LogWriterWriting, AnUnwritableLogIsReportedOnceAndItsCountsAreWrittenOnceItMends) {
     ScratchFolder folder;
     const auto file = folder.WriteFile("counts.sqlite", "not a database, and more than a header's worth of it");
     std::vector<std::string> notices;
     int printed = 0;
     {
-        LogWriter writer(file, [&](const std::string& message) { notices.push_back(message); });
+        LogWriter writer(file, [&](const std::string& message) { notices.push_back(message); }, GetParam());
         // One at a time, as counts of a slow batch come: each is a write of its own.
         const auto addAndWait = [&](CountRecord count) {
             std::promise<void> done;
