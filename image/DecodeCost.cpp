@@ -13,6 +13,7 @@ namespace {
 
 constexpr std::uint64_t kBlockBytes = 64 * 2;  // 8 x 8 coefficients of two bytes
 constexpr std::uint64_t kBytesPerRow = 1024;    // the profiles of a row, for the count and the second look
+constexpr std::uint64_t kBandRows = 16;         // rows decoded at a time when they are handed on
 
 std::uint64_t RoundUp(std::uint64_t value, std::uint64_t step) { return (value + step - 1) / step * step; }
 
@@ -51,14 +52,26 @@ std::uint64_t CoefficientBytes(const JpegFrame& frame) {
     return blocks * kBlockBytes;
 }
 
+// The count hands the rows of a colour or grey photo stored upright on as they are
+// decoded, a band of them at a time, and keeps no picture; one to be turned, and a CMYK
+// one, is decoded whole.
+std::uint64_t PictureBytesHeld(const JpegFrame& frame, int orientation) {
+    const std::size_t components = frame.components.size();
+    if (orientation == kUprightAsStored && (components == 1 || components == 3))
+        return kBandRows * PictureBytes(frame) / static_cast<std::uint64_t>(std::max(frame.height, 1));
+    return PictureBytes(frame);
+}
+
 std::uint64_t CostOf(const JpegStructure& structure, std::uint64_t fileBytes, int orientation) {
     const JpegFrame& frame = structure.frame;
-    const std::uint64_t picture = PictureBytes(frame);
+    const std::uint64_t picture = PictureBytesHeld(frame, orientation);
     const std::uint64_t pixels = static_cast<std::uint64_t>(frame.width) * static_cast<std::uint64_t>(frame.height);
+    const std::uint64_t rows = kBytesPerRow * static_cast<std::uint64_t>(frame.height);
     const std::uint64_t coefficients = KeepsEveryCoefficient(structure) ? CoefficientBytes(frame) : 0;
-    const std::uint64_t decoding = 2 * fileBytes + picture + coefficients;
-    const std::uint64_t turning = orientation == kUprightAsStored ? 0 : fileBytes + 2 * picture;
-    const std::uint64_t counting = picture + pixels / 4 + kBytesPerRow * static_cast<std::uint64_t>(frame.height);
+    // The thresholded picture and the second look's strips are made while decoding.
+    const std::uint64_t decoding = 2 * fileBytes + picture + coefficients + pixels / 8 + rows;
+    const std::uint64_t turning = orientation == kUprightAsStored ? 0 : fileBytes + 2 * PictureBytes(frame);
+    const std::uint64_t counting = picture + pixels / 4 + rows;
     return std::max({decoding, turning, counting});
 }
 
