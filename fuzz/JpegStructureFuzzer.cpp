@@ -1,7 +1,8 @@
 // Any bytes at all, as a photo file: the segment walker must refuse them or describe
 // them within their bounds, the stream built for the decoder must be a clean JPEG
 // that walks again to the same picture and rebuilds to itself, the photo loader's own
-// decode of a small picture must be the image library's decode of the same stream, and
+// decode of a small picture must be the image library's decode of the same stream, its
+// rows handed on as they are decoded must be that picture's, and
 // the EXIF reader must give an orientation of 1 to 8, both for the payload the walker
 // found and for the raw bytes.
 #include "fuzz/FuzzCheck.h"
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tamrex::fuzz {
 namespace {
@@ -145,6 +147,45 @@ bool SamePicture(FIBITMAP* expected, FIBITMAP* actual) {
     return true;
 }
 
+// Each row as the decoder hands it on, kept to be compared with the decoded picture.
+class RowCopies : public DecodedRows {
+public:
+    bool Start(const PictureShape& shape) override {
+        rowBytes_ = static_cast<std::size_t>(shape.width) * static_cast<std::size_t>(shape.bytesPerPixel);
+        rows_.assign(static_cast<std::size_t>(shape.height), std::string());
+        return true;
+    }
+    void Row(int scanline, const BYTE* pixels) override {
+        Require(scanline >= 0 && static_cast<std::size_t>(scanline) < rows_.size(), "a row handed on outside the picture");
+        rows_[static_cast<std::size_t>(scanline)].assign(reinterpret_cast<const char*>(pixels), rowBytes_);
+    }
+    // Whether every row was handed on, and as the picture holds it.
+    bool Match(FIBITMAP* picture) const {
+        for (std::size_t y = 0; y < rows_.size(); ++y) {
+            const BYTE* line = FreeImage_GetScanLine(picture, static_cast<int>(y));
+            if (rows_[y].size() != rowBytes_ || std::memcmp(rows_[y].data(), line, rowBytes_) != 0) return false;
+        }
+        return rows_.size() == FreeImage_GetHeight(picture);
+    }
+
+private:
+    std::size_t rowBytes_ = 0;
+    std::vector<std::string> rows_;
+};
+
+// The count takes a colour or grey photo's rows as they are decoded, a band at a time,
+// and keeps no picture: they must be the picture's rows, every one of them, and a stream
+// the decoder refuses must be refused alike.
+void CheckRowsHandedOn(const DecoderInput& input, const Expected<BitmapHandle>& whole) {
+    RowCopies copies;
+    std::string warning;
+    const Expected<BitmapHandle> handedOn = DecodeJpeg(input, warning, &copies);
+    Require(handedOn.has_value() == whole.has_value(), "handing the rows on decides otherwise whether the stream decodes");
+    if (!whole || input.Components() == 4) return;  // CMYK goes through the library, whole
+    Require(*handedOn == nullptr, "a picture is kept although its rows were handed on");
+    Require(copies.Match(whole->get()), "the rows handed on are not the decoded picture's");
+}
+
 // The loader decodes colour and grey photos with libjpeg itself: whatever it decodes
 // must be the very picture the image library decodes from the same stream.
 void CheckDecode(std::string_view bytes, const JpegStructure& structure) {
@@ -153,6 +194,7 @@ void CheckDecode(std::string_view bytes, const JpegStructure& structure) {
     const DecoderInput input = BuildDecoderInput(bytes, structure);
     std::string warning;
     const Expected<BitmapHandle> ours = DecodeJpeg(input, warning);
+    CheckRowsHandedOn(input, ours);
     if (!ours) return;
     const BitmapHandle library = DecodedByTheLibrary(input.Copy());
     Require(library != nullptr, "the library refuses a stream the loader decodes");
