@@ -6,9 +6,9 @@
 #include "counting/CountCheck.h"
 #include "counting/CountObserver.h"
 #include "image/Binarize.h"
+#include "image/PictureFile.h"
 #include "image/RowsToBoth.h"
 #include "look/GreyStrips.h"
-#include "image/PictureFile.h"
 
 #include <algorithm>
 #include <chrono>
@@ -61,7 +61,8 @@ Expected<CountResult> BoardCounter::CountPhoto(const CountRequest& request, Coun
     // A thickness too thin to be a board's is no hint.
     LookRequest look = request.look;
     if (look.thicknessPrior < kThinnestBoardRows) look.thicknessPrior = 0;
-    // Both read each row as it is decoded, so the photo itself is never kept whole.
+    // The threshold and the second look's strips read each row as it is decoded, so that
+    // a photo stored upright is never kept whole; one turned upright is, and both read it.
     ThresholdWhileDecoding thresholding(level);
     StripsWhileDecoding strips(look.frame);
     RowsToBoth rows(thresholding, strips);

@@ -42,16 +42,6 @@ PictureShape ShapeOf(const jpeg_decompress_struct& info) {
     return shape;
 }
 
-}  // namespace
-
-void SetResolution(FIBITMAP* picture, const PictureShape& shape) {
-    if (!shape.dotsPerMetre) return;
-    FreeImage_SetDotsPerMeterX(picture, shape.dotsPerMetre->first);
-    FreeImage_SetDotsPerMeterY(picture, shape.dotsPerMetre->second);
-}
-
-namespace {
-
 FIBITMAP* AllocatePhoto(const PictureShape& shape) {
     FIBITMAP* photo = shape.bytesPerPixel == 3
                           ? FreeImage_Allocate(shape.width, shape.height, 24, FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK,
@@ -278,6 +268,12 @@ bool EndsEarly(const std::string& messages) {
 }
 
 }  // namespace
+
+void SetResolution(FIBITMAP* picture, const PictureShape& shape) {
+    if (!shape.dotsPerMetre) return;
+    FreeImage_SetDotsPerMeterX(picture, shape.dotsPerMetre->first);
+    FreeImage_SetDotsPerMeterY(picture, shape.dotsPerMetre->second);
+}
 
 Expected<BitmapHandle> DecodeJpeg(const DecoderInput& input, std::string& warning, DecodedRows* rows) {
     BitmapHandle bitmap;
