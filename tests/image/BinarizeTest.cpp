@@ -1,6 +1,7 @@
 #include "image/Binarize.h"
 #include "image/LoadPhoto.h"
 #include "tests/fixtures/JpegInMemory.h"
+#include "tests/fixtures/JpegSegments.h"
 #include "tests/fixtures/ScratchFolder.h"
 
 #include <gtest/gtest.h>
@@ -79,14 +80,6 @@ TEST(ThresholdPhoto, MatchesTheLibraryOnGreyAndColourPicturesOfAnyWidth) {
     }
 }
 
-// An EXIF segment saying the photo must be turned a quarter clockwise to be upright.
-std::string TurnedByExif(const std::string& jpeg) {
-    const std::string exif = std::string("Exif\0\0II*\0\x08\0\0\0\x01\0", 16) +
-                             std::string("\x12\x01\x03\0\x01\0\0\0\x06\0\0\0", 12) + std::string(4, '\0');
-    const std::size_t length = exif.size() + 2;
-    return jpeg.substr(0, 2) + "\xFF\xE1" + char(length >> 8) + char(length & 0xFF) + exif + jpeg.substr(2);
-}
-
 // The count thresholds each row as it is decoded: the picture must be the library's
 // threshold of the library's own decode of the file, and a photo turned upright after
 // decoding must not be thresholded as stored.
@@ -104,7 +97,7 @@ TEST(ThresholdWhileDecoding, GivesTheLibrarysThresholdOfTheFileOrNothingForATurn
         const BitmapHandle expected(FreeImage_Threshold(library.get(), 110));
         ExpectSameBmp(thresholding.Take().get(), expected.get(), name);
 
-        const std::filesystem::path turned = folder.WriteFile(std::string("turned-") + name, TurnedByExif(testing::JpegInMemory(picture, JPEG_QUALITYGOOD)));
+        const std::filesystem::path turned = folder.WriteFile(std::string("turned-") + name, testing::TurnedByExif(testing::JpegInMemory(picture, JPEG_QUALITYGOOD)));
         ThresholdWhileDecoding unwanted(110);
         const Expected<LoadedPhoto> upright = LoadJpeg(turned, kDefaultPixelLimit, &unwanted);
         ASSERT_TRUE(upright && upright->orientation == 6) << name;

@@ -3,6 +3,7 @@
 #include "image/Bitmap.h"
 #include "image/LoadPhoto.h"
 #include "tests/fixtures/JpegInMemory.h"
+#include "tests/fixtures/JpegSegments.h"
 #include "tests/fixtures/ScratchFolder.h"
 #include "tools/photo/StackPhoto.h"
 
@@ -14,14 +15,6 @@
 
 namespace tamrex {
 namespace {
-
-// An EXIF segment saying the photo must be turned a quarter clockwise to be upright.
-std::string TurnedByExif(const std::string& jpeg) {
-    const std::string exif = std::string("Exif\0\0II*\0\x08\0\0\0\x01\0", 16) +
-                             std::string("\x12\x01\x03\0\x01\0\0\0\x06\0\0\0", 12) + std::string(4, '\0');
-    const std::size_t length = exif.size() + 2;
-    return jpeg.substr(0, 2) + "\xFF\xE1" + char(length >> 8) + char(length & 0xFF) + exif + jpeg.substr(2);
-}
 
 // Colour in which red, green and blue differ from pixel to pixel, so that the weight of
 // each in the grey level matters.
@@ -64,7 +57,7 @@ TEST(StripsWhileDecoding, AreTheStripsOfTheDecodedPhoto) {
         const std::string jpeg = testing::JpegInMemory(picture, JPEG_QUALITYGOOD);
         for (const std::string& kind : {std::string("upright"), std::string("turned")}) {
             const std::filesystem::path file =
-                folder.WriteFile(kind + "-" + name + ".jpg", kind == "turned" ? TurnedByExif(jpeg) : jpeg);
+                folder.WriteFile(kind + "-" + name + ".jpg", kind == "turned" ? testing::TurnedByExif(jpeg) : jpeg);
             for (const std::optional<PhotoFrame>& frame : frames) {
                 const std::string what = kind + " " + name + " photo, frame " + (frame ? FrameText(*frame) : "none");
                 StripsWhileDecoding strips(frame);
