@@ -13,6 +13,11 @@
 
 namespace tamrex::testing {
 
+WorkingFolder::~WorkingFolder() {
+    std::error_code ignored;
+    if (dir.isValid()) std::filesystem::remove_all(path(), ignored);
+}
+
 std::filesystem::path WorkingFolder::path() const { return ToPath(dir.path()); }
 
 QString WorkingFolder::AddStackPhoto(const QString& name, int boards, int width, int height) const {

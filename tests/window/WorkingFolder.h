@@ -15,6 +15,13 @@ namespace tamrex::testing {
 // A throw-away working folder for the window, filled with photos drawn to order.
 class WorkingFolder {
 public:
+    WorkingFolder() = default;
+    // Removes the folder by its bytes: QTemporaryDir cannot name a file whose name is not
+    // UTF-8, and left the folder of such a test behind at every run.
+    ~WorkingFolder();
+    WorkingFolder(const WorkingFolder&) = delete;
+    WorkingFolder& operator=(const WorkingFolder&) = delete;
+
     bool isValid() const { return dir.isValid(); }
     std::filesystem::path path() const;
     QString file(const QString& name) const { return dir.filePath(name); }
